@@ -1,0 +1,248 @@
+#pragma once
+
+// The main window. It owns all working state of the program; its handlers read their
+// controls, call one core operation and put the result back. The handlers live in
+// several files by topic (see the comments below); this header is the window's whole
+// interface, used by the program, the dialogs and the GUI tests.
+
+#include "app/platform.h"
+#include "colours/color_table.h"
+#include "colours/palette.h"
+#include "common/bitmap32.h"
+#include "reduce/dither_kind.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+
+namespace tesselka {
+
+class ColorPanel;
+class ImgView32;
+struct BitmapLayer;
+class TForm2;
+class TForm3;
+
+class TForm1 : public QWidget
+{
+    Q_OBJECT
+public:
+    // `appDir` is the folder of the executable, where ldconfig.ldr is looked for.
+    TForm1(Platform& platform, const QString& appDir, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The dialogs are created after the main window (program start); the window reads
+    // their controls.
+    void SetDialogs(TForm2* form2, TForm3* form3);
+
+    // --- Controls (objectName = field name) ------------------------------------------
+    QGroupBox* GroupBox1 = nullptr; // "Palette "
+    QGroupBox* GroupBox2 = nullptr; // "Dithering"
+    QGroupBox* GroupBox3 = nullptr; // "Image"
+    // The 41 palette panels and their check boxes, in creation order (PaletteEntries).
+    std::array<ColorPanel*, PaletteSize> PalettePanels{};
+    std::array<QCheckBox*, PaletteSize> PaletteBoxes{};
+    QLabel* Image2 = nullptr;        // palette strip
+    QPushButton* BitBtn5 = nullptr;  // All
+    QPushButton* BitBtn9 = nullptr;  // None
+    QPushButton* BitBtn12 = nullptr; // Default
+    QRadioButton* dm1 = nullptr;
+    QRadioButton* dm2 = nullptr;
+    QRadioButton* dm3 = nullptr;
+    QRadioButton* dm4 = nullptr;
+    QRadioButton* dm5 = nullptr;
+    QRadioButton* dm6 = nullptr;
+    QRadioButton* dm7 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QPushButton* BitBtn1 = nullptr;  // Load Image
+    QPushButton* BitBtn2 = nullptr;  // Dither Image
+    QPushButton* BitBtn10 = nullptr; // Make Mosaic
+    QPushButton* BitBtn8 = nullptr;  // Make LDraw
+    QPushButton* BitBtn7 = nullptr;  // Original Image
+    QPushButton* BitBtn11 = nullptr; // Make Map
+    QCheckBox* CheckBox42 = nullptr; // Black Grid
+    QCheckBox* CheckBox43 = nullptr; // Gray Grid
+    QCheckBox* CheckBox44 = nullptr; // 8 Stud Grid
+    QLabel* Label3 = nullptr;        // "Scale x1"
+    QSlider* sbScale = nullptr;
+    ColorPanel* Panel42 = nullptr;  // pen colour
+    QPushButton* Button3 = nullptr; // Undo
+    ImgView32* image1 = nullptr;
+    ColorPanel* Panel43 = nullptr; // tone box (Tag 600)
+    QLabel* Label4 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label10 = nullptr;
+    QSlider* Brightness = nullptr;
+    QSlider* Contrast = nullptr;
+    QSlider* Saturation = nullptr;
+    QSlider* Darkness = nullptr;
+    QSlider* Lightness = nullptr;
+    QSlider* Splitlight = nullptr;
+    QCheckBox* GrayScale = nullptr;
+    QCheckBox* Invert = nullptr;
+    QCheckBox* CheckBox45 = nullptr; // Auto dither
+    QCheckBox* CheckBox46 = nullptr; // Auto mosaic
+    QPushButton* Button6 = nullptr;
+    QPushButton* Button7 = nullptr;
+    QPushButton* Button8 = nullptr;
+    QPushButton* Button9 = nullptr;
+    QPushButton* Button10 = nullptr;
+    QPushButton* Button1 = nullptr;  // Load LDraw File
+    QPushButton* Button2 = nullptr;  // Save Current Image
+    QPushButton* Button4 = nullptr;  // Save Settings
+    QPushButton* Button5 = nullptr;  // Load Settings
+    QPushButton* Button11 = nullptr; // Load Dithered Image
+    QPushButton* Button12 = nullptr; // Save 16 x 16
+    QLabel* Label12 = nullptr;       // "Opacity"
+    QSlider* LayerOpacity = nullptr;
+    QLabel* Label5 = nullptr;  // scaling line
+    QLabel* Label13 = nullptr; // drawing position
+    FileDialog OpenPictureDialog;
+    FileDialog OpenDialog1;
+    FileDialog SaveDialog1;
+
+    // --- State ------------------------------------------------------------------------
+    ColorTable ColorSlots;
+    bool ColorTableRead = false; // the file was found and read to its end
+    SelectedColorArray SelectedColors{};
+    DitherSettingsRecord DitherSettings;
+    Bitmap32 SourcePicture;
+    Bitmap32 WorkPicture;
+    Bitmap32 StudImage;
+    Bitmap32 MixStudImage;
+    Bitmap32 TotalsSheet;
+    Bitmap32 PanelSheet;
+    BitmapLayer* OverlayLayer = nullptr;
+    int CellWidth = 0;
+    int CellHeight = 0;
+    int Stage = -1;
+    int ToolMode = 0;
+    int DragActive = 0;
+    int PressX = 0;
+    int PressY = 0;
+    TColor PenColor = 0;
+    int PaletteCount = 0;
+    QStringList UndoList;
+    int ViewWidth = 0;
+    int ViewHeight = 0;
+    QStringList TotalsList;
+
+    QString MosaicStyle() const;
+
+    // --- Shell (form1.cpp) ------------------------------------------------------------
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    bool Edit2KeyPress(QKeyEvent* event); // true when the key was discarded
+    void ComboBox1Change();
+    void dm2Click();
+    void GrayScaleClick();
+    void LoadColorTable();
+    // Shows a core error in the standard error box.
+    void ShowError(const std::exception& error);
+    void ShowInfo(const QString& text);
+
+    // --- Palette (form1_palette.cpp) --------------------------------------------------
+    void Panel2Click(ColorPanel* panel);
+    void Image2MouseDown(int x, int y);
+    void BitBtn5Click();  // All
+    void BitBtn9Click();  // None
+    void BitBtn12Click(); // Default
+    // Fills SelectedColors from the ticked boxes; returns the palette, n in `count`.
+    ReductionPalette BuildPalette(int& count);
+    void DrawPaletteStrip(int count);
+    const Bitmap32& PaletteStrip() const { return paletteStrip_; }
+
+    // --- Pictures and tone (form1_pictures.cpp) ---------------------------------------
+    void BitBtn1Click();  // Load Image
+    void BitBtn7Click();  // Original Image
+    void Button11Click(); // Load Dithered Image
+    void Button2Click();  // Save Current Image
+    void BrightnessChange();
+    void ContrastChange();
+    void SaturationChange();
+    void DarknessChange();
+    void LightnessChange();
+    void SplitlightChange();
+    void Button6Click();
+    void Button7Click();
+    void Button8Click();
+    void Button9Click();
+    void Button10Click();
+    void AdjustTone();
+    // ScaleToGrid with the window's width box, cell shape and Label5.
+    void ScaleToGrid(const Bitmap32& source, Bitmap32& target, bool mix);
+
+    // --- Dither (form1_dither.cpp) ----------------------------------------------------
+    void BitBtn2Click();
+
+    // --- Mosaic view and editing (form1_mosaic.cpp) -----------------------------------
+    void MakeMosaic();
+    void RenderMosaic(bool mixPass);
+    void CheckBox42Click(); // grid and scale change
+    void LayerOpacityChange();
+    void image1MouseEnter();
+    void image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+    void image1MouseMove(Qt::KeyboardModifiers modifiers, int x, int y);
+    void image1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+    void image1KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void image1KeyUp(int key, Qt::KeyboardModifiers modifiers);
+    void Button3Click();  // Undo
+    void Button12Click(); // Save 16 x 16
+
+    // --- LDraw (form1_ldraw.cpp) ------------------------------------------------------
+    void BitBtn8Click(); // Make LDraw
+    void Button1Click(); // Load LDraw File
+
+    // --- Map and settings (later) -----------------------------------------------------
+    void BitBtn11Click(); // Make Map
+    void Button4Click();  // Save Settings
+    void Button5Click();  // Load Settings
+
+    Platform& platform() { return platform_; }
+    const QString& AppDir() const { return appDir_; }
+    TForm2* Form2() const { return form2_; }
+    TForm3* Form3() const { return form3_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void ConnectHandlers();
+
+    Platform& platform_;
+    QString appDir_;
+    TForm2* form2_ = nullptr;
+    TForm3* form3_ = nullptr;
+    Bitmap32 paletteStrip_;
+    bool shown_ = false;
+};
+
+// The eight styles of the style box, in list order.
+extern const std::array<const char*, 8> MosaicStyles;
+
+} // namespace tesselka

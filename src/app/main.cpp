@@ -1,0 +1,21 @@
+#include "app/form1.h"
+#include "app/form2.h"
+#include "app/form3.h"
+#include "app/platform.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tesselka"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tesselka"));
+
+    tesselka::QtPlatform platform;
+    tesselka::TForm1 form1(platform, QApplication::applicationDirPath());
+    tesselka::TForm2 form2(&form1);
+    tesselka::TForm3 form3(&form1);
+    form1.SetDialogs(&form2, &form3);
+    form1.show();
+    return app.exec();
+}

@@ -1,0 +1,78 @@
+#include "app/platform.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStringList>
+
+namespace tesselka {
+
+QString ToQtNameFilters(const QString& filter)
+{
+    QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList result;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // The description usually names its patterns already: "pngs (*.png)".
+        if (description.contains(QLatin1Char('(')))
+            description = description.left(description.indexOf(QLatin1Char('('))).trimmed();
+        result << description + QStringLiteral(" (") + patterns + QStringLiteral(")");
+    }
+    return result.join(QStringLiteral(";;"));
+}
+
+bool QtPlatform::ExecuteFileDialog(QWidget* parent, FileDialog& dialog)
+{
+    QFileDialog box(parent);
+    box.setNameFilters(ToQtNameFilters(dialog.Filter).split(QStringLiteral(";;")));
+    if (!dialog.FileName.isEmpty())
+        box.selectFile(dialog.FileName);
+    if (dialog.kind == FileDialogKind::Save) {
+        box.setAcceptMode(QFileDialog::AcceptSave);
+        box.setFileMode(QFileDialog::AnyFile);
+        box.setDefaultSuffix(dialog.DefaultExt);
+        if (!dialog.OverwritePrompt)
+            box.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        box.setAcceptMode(QFileDialog::AcceptOpen);
+        box.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+        return false;
+    dialog.FileName = box.selectedFiles().first();
+    return true;
+}
+
+void QtPlatform::ShowMessage(QWidget* parent, MessageKind kind, const QString& text)
+{
+    const QString title = QGuiApplication::applicationDisplayName();
+    switch (kind) {
+    case MessageKind::Information:
+        QMessageBox::information(parent, title, text);
+        break;
+    case MessageKind::Warning:
+        QMessageBox::warning(parent, title, text);
+        break;
+    case MessageKind::Error:
+        QMessageBox::critical(parent, title, text);
+        break;
+    }
+}
+
+bool QtPlatform::ExecModal(QDialog& dialog)
+{
+    return dialog.exec() == QDialog::Accepted;
+}
+
+int QtPlatform::ColorDepth()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->depth() : 32;
+}
+
+} // namespace tesselka

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+namespace tesselka {
+
+enum class MessageKind { Information, Warning, Error };
+
+enum class FileDialogKind { Open, OpenPicture, Save };
+
+// A file dialog of a window: its settings persist between uses, as each command sets
+// only what it needs (usually the filter) before showing it.
+struct FileDialog
+{
+    FileDialogKind kind = FileDialogKind::Open;
+    QString Filter;     // "Description|*.ext|Description|*.ext"
+    QString DefaultExt; // without the dot; appended to a name typed without one
+    bool OverwritePrompt = false;
+    QString FileName; // the chosen path after a successful Execute
+};
+
+// Everything that would block a test or needs a person: dialogs, message boxes, the
+// display. The windows receive one at construction; the real program uses QtPlatform,
+// the tests a scripted one.
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    // Shows the dialog; on OK stores the chosen path in dialog.FileName and returns true.
+    virtual bool ExecuteFileDialog(QWidget* parent, FileDialog& dialog) = 0;
+    // A modal message box with a single OK button.
+    virtual void ShowMessage(QWidget* parent, MessageKind kind, const QString& text) = 0;
+    // Runs a modal dialog; true when it closed with OK.
+    virtual bool ExecModal(QDialog& dialog) = 0;
+    // Bits per pixel of the display.
+    virtual int ColorDepth() = 0;
+};
+
+// The real dialogs and message boxes.
+class QtPlatform : public Platform
+{
+public:
+    bool ExecuteFileDialog(QWidget* parent, FileDialog& dialog) override;
+    void ShowMessage(QWidget* parent, MessageKind kind, const QString& text) override;
+    bool ExecModal(QDialog& dialog) override;
+    int ColorDepth() override;
+};
+
+// "Desc|*.a;*.b|Desc2|*.c" as Qt name filters "Desc (*.a *.b);;Desc2 (*.c)".
+QString ToQtNameFilters(const QString& filter);
+
+} // namespace tesselka

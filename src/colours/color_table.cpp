@@ -1,0 +1,171 @@
+#include "colours/color_table.h"
+
+#include "common/error.h"
+#include "common/text.h"
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
+namespace tesselka {
+
+void ColorTable::Reset()
+{
+    slots_.resize(MinSlots);
+    for (ColorSlot& slot : slots_) {
+        slot.Name.clear();
+        slot.Code = -1;
+        slot.OnPanel = false;
+    }
+}
+
+int ColorTable::PanelSlotForCode(int code) const
+{
+    int found = 0;
+    for (int i = 0; i < Size(); ++i)
+        if (slots_[size_t(i)].Code == code)
+            found = i;
+    return found;
+}
+
+int ColorTable::SlotForColorOnPanel(TColor color, int fallback, int limit) const
+{
+    int end = limit < 0 ? Size() : std::min(limit, Size());
+    int found = fallback;
+    for (int i = 0; i < end; ++i) {
+        const ColorSlot& slot = slots_[size_t(i)];
+        if (slot.Color == color && slot.OnPanel)
+            found = i;
+    }
+    return found;
+}
+
+int ColorTable::SlotForCode(int code) const
+{
+    int found = -1;
+    for (int i = 0; i < Size(); ++i)
+        if (slots_[size_t(i)].Code == code)
+            found = i;
+    return found;
+}
+
+bool ColorTable::Fill(int index, std::string name, int32_t code, TColor color)
+{
+    if (index >= MaxSlots)
+        return false;
+    if (index >= Size())
+        slots_.resize(size_t(index) + 1);
+    ColorSlot& slot = slots_[size_t(index)];
+    slot.Name = std::move(name);
+    slot.Code = code;
+    slot.Color = color;
+    return true;
+}
+
+std::string CollapseSpaces(std::string_view line)
+{
+    std::string result;
+    result.reserve(line.size());
+    for (char c : line) {
+        // Deleting one of every adjacent pair until none is left keeps one space per run.
+        if (c == ' ' && !result.empty() && result.back() == ' ')
+            continue;
+        result.push_back(c);
+    }
+    return result;
+}
+
+namespace {
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The colour of a value text such as "#FF6A19": digits 1-2 red, 3-4 green, 5-6 blue,
+// read as the hexadecimal number BBGGRR. Fewer than six digits give a shorter number
+// (as the original conversion of the digit string would); any non-hex digit fails.
+TColor ParseValue(const std::string& valueText)
+{
+    std::string digits = ReplaceAll(valueText, "#", "");
+    std::string red = digits.substr(0, std::min<size_t>(2, digits.size()));
+    std::string green = digits.size() > 2 ? digits.substr(2, 2) : std::string();
+    std::string blue = digits.size() > 4 ? digits.substr(4, 2) : std::string();
+    std::string number = blue + green + red;
+    if (number.empty())
+        throw Error(NotAnIntegerText("$" + number));
+    TColor value = 0;
+    for (char c : number) {
+        int d = HexDigit(c);
+        if (d < 0)
+            throw Error(NotAnIntegerText("$" + number));
+        value = value * 16 + TColor(d);
+    }
+    return value;
+}
+
+} // namespace
+
+ColorTableReadResult ReadColorTable(std::string_view fileText, ColorTable& table)
+{
+    table.Reset();
+    ColorTableReadResult result;
+    size_t pos = 0;
+    int j = 0;
+    while (pos < fileText.size()) {
+        size_t eol = fileText.find('\n', pos);
+        std::string_view raw = fileText.substr(pos, eol == std::string_view::npos ? std::string_view::npos : eol - pos);
+        pos = eol == std::string_view::npos ? fileText.size() : eol + 1;
+        if (!raw.empty() && raw.back() == '\r')
+            raw.remove_suffix(1);
+        std::string line = CollapseSpaces(raw);
+        if (line.find("0 !COLOUR") == std::string::npos)
+            continue;
+        if (j >= ColorTable::MaxSlots)
+            break;
+        try {
+            std::string name = GetField(line, " ", 3);
+            int code = StrToInt(GetField(line, " ", 5));
+            TColor color = ParseValue(GetField(line, " ", 7));
+            table.Fill(j, std::move(name), code, color);
+        } catch (const Error& e) {
+            result.error = e.what();
+            return result;
+        }
+        ++j;
+        result.linesRead = j;
+    }
+    return result;
+}
+
+std::optional<ColorTableReadResult> LoadColorTableFile(const std::string& path, ColorTable& table)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        table.Reset();
+        return std::nullopt;
+    }
+    // A colour file is a few tens of kilobytes; anything beyond 16 MiB is not one.
+    constexpr std::streamsize Limit = 16 << 20;
+    std::string text;
+    text.resize(size_t(Limit) + 1);
+    in.read(text.data(), Limit + 1);
+    text.resize(size_t(in.gcount()));
+    if (text.size() > size_t(Limit))
+        text.resize(size_t(Limit));
+    return ReadColorTable(text, table);
+}
+
+std::string MissingColorTableText()
+{
+    return "Can not find ldconfig.ldr.  Please make sure it is in the same directory as Tesselka.exe\n\r"
+           "Your LDraw files will be all black with out this file.";
+}
+
+} // namespace tesselka

@@ -1,0 +1,32 @@
+#include "common/error.h"
+
+#include <cerrno>
+
+namespace tesselka {
+
+std::string IoErrorText(int err)
+{
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+        return "File not found";
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return "File access denied";
+    case ENOSPC:
+    case EDQUOT:
+        return "Disk full";
+    default:
+        return "I/O error " + std::to_string(err);
+    }
+}
+
+void ThrowIoError(int err, const std::string& path)
+{
+    (void)path;
+    throw IoError(IoErrorText(err));
+}
+
+} // namespace tesselka

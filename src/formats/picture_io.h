@@ -1,0 +1,35 @@
+#pragma once
+
+#include "common/bitmap32.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tesselka {
+
+// Reads a picture file into a 32-bit bitmap of the picture's own size. The decoder is
+// chosen by the file name's extension (case-insensitive): .bmp/.dib, .gif (first frame),
+// .png, .jpg/.jpeg, .ico (largest image), .emf, .wmf (drawn onto white). Throws
+// tesselka::Error: "Unknown picture file extension (.%s)", the decoder's own message for
+// a damaged file, a size message for a picture above Bitmap32's limits (checked before
+// the pixels are allocated), or the file system's text when the file cannot be read.
+Bitmap32 LoadPicture(const std::string& path);
+
+// PNG of the bitmap's pixels as 8-bit RGB (colour type 2, no alpha, not interlaced):
+// signature, IHDR, IDAT, IEND.
+std::vector<uint8_t> EncodePng(const Bitmap32& bitmap);
+
+// Writes EncodePng's bytes to `path`, replacing an existing file. The file is written
+// under a temporary name first, so a failure never leaves a half-written picture under
+// `path`. Throws tesselka::IoError with the file system's text.
+void SavePng(const Bitmap32& bitmap, const std::string& path);
+
+// Writes a 32-bit-per-pixel BMP file (bottom-up rows, BI_RGB), the same way.
+void SaveBmp32(const Bitmap32& bitmap, const std::string& path);
+
+// Writes `bytes` to `path` through a temporary file in the same folder, then renames it
+// over the target. Throws tesselka::IoError with the file system's text.
+void WriteFileAtomically(const std::string& path, const void* bytes, size_t size);
+
+} // namespace tesselka

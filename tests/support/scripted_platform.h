@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/platform.h"
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <optional>
+
+namespace tesselka::test {
+
+// A Platform for tests: file dialogs answer from a queue (an empty optional cancels),
+// messages are recorded, modal dialogs run a scripted function and return its result.
+class ScriptedPlatform : public Platform
+{
+public:
+    struct Message
+    {
+        MessageKind kind;
+        QString text;
+    };
+
+    std::deque<std::optional<QString>> fileAnswers;
+    std::vector<FileDialog> fileDialogsShown; // the dialogs as they were when shown
+    std::vector<Message> messages;
+    // Called with the dialog instead of exec(); default: OK.
+    std::function<bool(QDialog&)> modalAnswer = [](QDialog&) { return true; };
+    int modalCount = 0;
+    int colorDepth = 32;
+
+    bool ExecuteFileDialog(QWidget*, FileDialog& dialog) override
+    {
+        fileDialogsShown.push_back(dialog);
+        if (fileAnswers.empty())
+            return false;
+        std::optional<QString> answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        if (!answer)
+            return false;
+        dialog.FileName = *answer;
+        return true;
+    }
+    void ShowMessage(QWidget*, MessageKind kind, const QString& text) override { messages.push_back({kind, text}); }
+    bool ExecModal(QDialog& dialog) override
+    {
+        ++modalCount;
+        return modalAnswer(dialog);
+    }
+    int ColorDepth() override { return colorDepth; }
+
+    QString LastMessage() const { return messages.empty() ? QString() : messages.back().text; }
+};
+
+} // namespace tesselka::test
