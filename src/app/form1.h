@@ -9,8 +9,11 @@
 #include "colours/color_table.h"
 #include "colours/palette.h"
 #include "common/bitmap32.h"
+#include "mosaic/hand_edit.h"
+#include "mosaic/mosaic_renderer.h"
 #include "reduce/dither_kind.h"
 
+#include <QCursor>
 #include <QStringList>
 #include <QWidget>
 
@@ -240,9 +243,21 @@ private:
     TForm3* form3_ = nullptr;
     Bitmap32 paletteStrip_;
     bool shown_ = false;
-};
 
-// The eight styles of the style box, in list order.
-extern const std::array<const char*, 8> MosaicStyles;
+    // Mosaic view and editing (form1_mosaic.cpp).
+    static std::array<QCursor, 4> LoadViewCursors();
+    MosaicRenderSettings CurrentRenderSettings(bool mixPass) const;
+    CellGeometry CurrentGeometry() const;
+    void RedrawMosaic(const QRect& changedStuds);
+    void PenStep(int px, int py);
+    void DropMosaicView();
+    void SetViewCursor(int id);
+    // The view cursors by number: 0 the arrow, 1 pencil, 2 dropper, 3 bucket.
+    std::array<QCursor, 4> viewCursors_ = LoadViewCursors();
+    // What the view shows when it was last rendered whole, so that an edit can redraw
+    // only its own cells while that picture is still the one shown.
+    MosaicRenderSettings lastRender_;
+    uint64_t lastRenderRevision_ = 0;
+};
 
 } // namespace tesselka

@@ -1,19 +1,356 @@
 // The mosaic view: Make Mosaic, grids, scale, overlay, hand editing, undo, 16 x 16 export.
 #include "app/form1.h"
 
+#include "common/error.h"
+#include "formats/picture_io.h"
+#include "mosaic/stud_picture.h"
+#include "widgets/color_panel.h"
+#include "widgets/img_view32.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSlider>
+
 namespace tesselka {
 
-void TForm1::MakeMosaic() {}
-void TForm1::RenderMosaic(bool) {}
-void TForm1::CheckBox42Click() {}
-void TForm1::LayerOpacityChange() {}
-void TForm1::image1MouseEnter() {}
-void TForm1::image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {}
-void TForm1::image1MouseMove(Qt::KeyboardModifiers, int, int) {}
-void TForm1::image1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {}
-void TForm1::image1KeyDown(int, Qt::KeyboardModifiers) {}
-void TForm1::image1KeyUp(int, Qt::KeyboardModifiers) {}
-void TForm1::Button3Click() {}
-void TForm1::Button12Click() {}
+namespace {
+
+const QString NoDitherText =
+    QStringLiteral("I can not Make the Mosaic till you have pressed the \"Dither Image\" button.");
+const QString StudMixStyle = QStringLiteral("1x Plates - stud mix");
+
+// Screen cursor numbers: the arrow, the three registered cursors, the pointing hand.
+constexpr int crDefault = 0;
+constexpr int crPencil = 1;
+constexpr int crDropper = 2;
+constexpr int crBucket = 3;
+constexpr int crHandPoint = -21;
+
+// Colours the dropper never takes: black and red are grid lines (black is chosen from
+// the palette instead), and (243, 243, 245) is the light grey of the window itself.
+constexpr TColor DropperRefused[] = {0x000000, 0x0000FF, 16118771};
+
+bool AltHeld(int key, Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::AltModifier) || key == Qt::Key_Alt;
+}
+
+bool CtrlHeld(int key, Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ControlModifier) || key == Qt::Key_Control;
+}
+
+std::string FilePath(const QString& name)
+{
+    return QFile::encodeName(name).toStdString();
+}
+
+} // namespace
+
+std::array<QCursor, 4> TForm1::LoadViewCursors()
+{
+    // The cursor pictures point with their bottom-left corner.
+    auto load = [](const char* resource) {
+        QPixmap picture(QString::fromLatin1(resource));
+        return QCursor(picture, 0, std::max(0, picture.height() - 1));
+    };
+    return {QCursor(Qt::ArrowCursor), load(":/pencil.png"), load(":/dropper.png"), load(":/bucket.png")};
+}
+
+void TForm1::SetViewCursor(int id)
+{
+    if (id == crHandPoint)
+        image1->SetScreenCursor(id, QCursor(Qt::PointingHandCursor));
+    else
+        image1->SetScreenCursor(id, viewCursors_[size_t(id)]);
+}
+
+MosaicRenderSettings TForm1::CurrentRenderSettings(bool mixPass) const
+{
+    MosaicRenderSettings s;
+    s.cellWidth = CellWidth;
+    s.cellHeight = CellHeight;
+    s.scale = sbScale->value();
+    s.grids = {CheckBox42->isChecked(), CheckBox43->isChecked(), CheckBox44->isChecked()};
+    StudGridSpacing(MosaicStyle().toStdString(), mixPass, s.rowSpacing, s.columnSpacing);
+    return s;
+}
+
+CellGeometry TForm1::CurrentGeometry() const
+{
+    return {CellWidth, CellHeight, sbScale->value()};
+}
+
+// A view too large to make leaves nothing to edit against: the old view no longer
+// matches the scale or style, so it goes, and Stage returns to "dithered".
+void TForm1::DropMosaicView()
+{
+    image1->ClearLayers();
+    OverlayLayer = nullptr;
+    LayerOpacity->setEnabled(false);
+    image1->SetBitmap(Bitmap32());
+    ViewWidth = 0;
+    ViewHeight = 0;
+    Stage = std::min(Stage, 1);
+}
+
+void TForm1::RenderMosaic(bool mixPass)
+{
+    if (Stage < 1) {
+        ShowInfo(NoDitherText);
+        return;
+    }
+    const MosaicRenderSettings settings = CurrentRenderSettings(mixPass);
+    try {
+        CheckMosaicViewSize(StudImage, settings);
+    } catch (const Error&) {
+        DropMosaicView();
+        throw;
+    }
+    RenderMosaicView(StudImage, settings, image1->Bitmap());
+    image1->Changed();
+    ViewWidth = image1->Bitmap().Width();
+    ViewHeight = image1->Bitmap().Height();
+    Stage = 2;
+    lastRender_ = settings;
+    lastRenderRevision_ = image1->Revision();
+}
+
+// After an edit: only the changed cells and their right and lower neighbours, when the
+// view still shows the last full render; otherwise the whole view.
+void TForm1::RedrawMosaic(const QRect& changedStuds)
+{
+    const MosaicRenderSettings settings = CurrentRenderSettings(false);
+    const Bitmap32& view = image1->Bitmap();
+    if (Stage == 2 && image1->Revision() == lastRenderRevision_ && settings == lastRender_ &&
+        view.Width() == MosaicViewWidth(StudImage, settings) &&
+        view.Height() == MosaicViewHeight(StudImage, settings)) {
+        image1->ChangedRect(RenderMosaicChange(StudImage, settings, image1->Bitmap(), changedStuds));
+        return;
+    }
+    RenderMosaic(false);
+}
+
+void TForm1::MakeMosaic()
+{
+    if (Stage >= 0) {
+        image1->ClearLayers();
+        OverlayLayer = nullptr;
+    }
+    LayerOpacity->setEnabled(true);
+    BitmapLayer* layer = nullptr;
+    try {
+        const bool studMix = MosaicStyle() == StudMixStyle;
+        Bitmap32 mixView;
+        if (studMix) {
+            // The mix picture is drawn with transposed cells, by the very same renderer.
+            const int keptWidth = CellWidth, keptHeight = CellHeight;
+            Bitmap32 keptStuds = StudImage;
+            CellHeight = 5;
+            CellWidth = 2;
+            StudImage = MixStudImage;
+            auto restore = [&] {
+                CellHeight = keptHeight;
+                CellWidth = keptWidth;
+                StudImage = std::move(keptStuds);
+            };
+            try {
+                RenderMosaic(true);
+            } catch (...) {
+                restore();
+                throw;
+            }
+            restore();
+            mixView = image1->Bitmap();
+        }
+        // A refusal (no dither yet) shows its message; the overlay is still laid over
+        // whatever the view shows, as the steps after it do not depend on it.
+        RenderMosaic(false);
+        layer = image1->AddBitmapLayer();
+        layer->Bitmap = SourcePicture;
+        if (studMix) {
+            // Written into the working directory; StudImage is written at 32 bits per
+            // pixel like the two views.
+            SaveBmp32(image1->Bitmap(), "mix coke test1.bmp");
+            layer->Bitmap = std::move(mixView);
+            SaveBmp32(layer->Bitmap, "mix coke test2.bmp");
+            SaveBmp32(StudImage, "mix coke original.bmp");
+        }
+        layer->Mode = DrawMode::dmBlend;
+        layer->Location = QRect(0, 0, ViewWidth, ViewHeight);
+        layer->Scaled = true;
+        OverlayLayer = layer;
+        OverlayLayer->MasterAlpha = LayerOpacity->value();
+        image1->LayersChanged();
+    } catch (const Error& e) {
+        if (layer)
+            image1->DeleteLayer(layer);
+        OverlayLayer = nullptr;
+        ShowError(e);
+    }
+}
+
+void TForm1::CheckBox42Click()
+{
+    if (Stage > 1)
+        MakeMosaic();
+    Label3->setText(QStringLiteral("Scale x") + QString::number(sbScale->value()));
+}
+
+void TForm1::LayerOpacityChange()
+{
+    if (OverlayLayer) {
+        OverlayLayer->MasterAlpha = LayerOpacity->value();
+        image1->LayersChanged();
+    }
+    Label12->setText(QStringLiteral("Opacity ") + QString::number(LayerOpacity->value()));
+}
+
+void TForm1::image1MouseEnter()
+{
+    image1->setFocus();
+}
+
+void TForm1::PenStep(int px, int py)
+{
+    const EditResult edit = PenEdit(StudImage, CurrentGeometry(), px, py, PenColor);
+    UndoList.append(QString::fromStdString(edit.undoLine));
+    // A drag that began as a dropper press records lines too; Undo must be reachable.
+    Button3->setEnabled(true);
+    RedrawMosaic(edit.changedStuds);
+}
+
+void TForm1::image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers, int x, int y)
+{
+    const int px = x + image1->OffsetHorz(), py = y + image1->OffsetVert();
+    PressX = px;
+    PressY = py;
+    try {
+        if (Stage == 2 && AltHeld(0, modifiers)) {
+            const TColor shown = WinColor(image1->ShownColorAt(x, y));
+            if (std::find(std::begin(DropperRefused), std::end(DropperRefused), shown) == std::end(DropperRefused)) {
+                PenColor = shown;
+                Panel42->SetColor(shown);
+            }
+        } else if (Stage == 2 && CtrlHeld(0, modifiers)) {
+            const EditResult edit = FillEdit(StudImage, CurrentGeometry(), px, py, PenColor);
+            UndoList.append(QString::fromStdString(edit.undoLine));
+            RedrawMosaic(edit.changedStuds);
+        } else if (ToolMode == 1) {
+            DragActive = 1;
+            SetViewCursor(crHandPoint);
+        } else if (Stage == 2) {
+            PenStep(px, py);
+        }
+    } catch (const Error& e) {
+        ShowError(e);
+    }
+    if (!UndoList.isEmpty())
+        Button3->setEnabled(true);
+    DragActive = 1;
+}
+
+void TForm1::image1MouseMove(Qt::KeyboardModifiers modifiers, int x, int y)
+{
+    const int h = image1->OffsetHorz(), v = image1->OffsetVert();
+    if (Stage == 2 && AltHeld(0, modifiers)) {
+        SetViewCursor(crDropper);
+    } else if (Stage == 2 && CtrlHeld(0, modifiers)) {
+        SetViewCursor(crBucket);
+    } else if (ToolMode == 1 && DragActive == 1) {
+        SetViewCursor(crHandPoint);
+        Label13->setText(QStringLiteral("%1 %2 %3 %4 %5 %6").arg(PressX).arg(PressY).arg(h).arg(v).arg(x).arg(y));
+        // Brings the picture point grabbed at the press back under the pointer.
+        image1->Scroll(PressX - h - x, PressY - v - y);
+    } else if (ToolMode == 1) {
+        SetViewCursor(crHandPoint);
+    } else if (Stage != 2) {
+        SetViewCursor(crDefault);
+    } else if (DragActive != 1) {
+        SetViewCursor(crPencil);
+    } else {
+        SetViewCursor(crPencil);
+        try {
+            PenStep(x + h, y + v);
+        } catch (const Error& e) {
+            ShowError(e);
+        }
+    }
+}
+
+void TForm1::image1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int)
+{
+    // Every release ends the drag, in every stage: a press made before the mosaic existed
+    // must not turn later plain mouse moves into pen strokes.
+    DragActive = 0;
+}
+
+void TForm1::image1KeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (Stage == 2 && AltHeld(key, modifiers)) {
+        SetViewCursor(crDropper);
+    } else if (Stage == 2 && CtrlHeld(key, modifiers)) {
+        SetViewCursor(crBucket);
+    } else if (key == Qt::Key_Space) {
+        ToolMode = 1;
+        SetViewCursor(crHandPoint);
+    } else {
+        SetViewCursor(Stage == 2 ? crPencil : crDefault);
+    }
+}
+
+void TForm1::image1KeyUp(int key, Qt::KeyboardModifiers modifiers)
+{
+    // The modifiers of a release still name the key being released.
+    const bool alt = (modifiers & Qt::AltModifier) && key != Qt::Key_Alt;
+    const bool ctrl = (modifiers & Qt::ControlModifier) && key != Qt::Key_Control;
+    if (Stage == 2 && alt) {
+        SetViewCursor(crDropper);
+    } else if (Stage == 2 && ctrl) {
+        SetViewCursor(crBucket);
+    } else if (key == Qt::Key_Space) {
+        ToolMode = 0;
+        SetViewCursor(crDefault);
+    } else {
+        SetViewCursor(Stage == 2 ? crPencil : crDefault);
+    }
+}
+
+void TForm1::Button3Click()
+{
+    if (UndoList.isEmpty())
+        return;
+    try {
+        const QRect changed = UndoEdit(StudImage, CurrentGeometry(), UndoList.last().toStdString());
+        RedrawMosaic(changed);
+    } catch (const Error& e) {
+        ShowError(e);
+    }
+    // The edit is taken back before the view is drawn, so the line goes even when the
+    // drawing is refused; keeping it would apply it a second time.
+    UndoList.removeLast();
+    if (UndoList.isEmpty())
+        Button3->setEnabled(false);
+}
+
+void TForm1::Button12Click()
+{
+    if (Stage < 1) {
+        ShowInfo(NoDitherText);
+        return;
+    }
+    try {
+        const Bitmap32 picture = RenderStudPicture(StudImage);
+        SaveDialog1.Filter = QStringLiteral("pngs (*.png)|*.png");
+        if (!platform().ExecuteFileDialog(this, SaveDialog1))
+            return;
+        SavePng(picture, FilePath(SaveDialog1.FileName));
+    } catch (const Error& e) {
+        ShowError(e);
+    }
+}
 
 } // namespace tesselka

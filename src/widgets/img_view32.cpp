@@ -6,8 +6,53 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cstring>
 
 namespace tesselka {
+
+bool LayerVisible(const BitmapLayer& layer)
+{
+    if (layer.Bitmap.Empty() || layer.Location.width() <= 0 || layer.Location.height() <= 0)
+        return false;
+    return layer.Mode == DrawMode::dmOpaque || layer.MasterAlpha > 0;
+}
+
+void ComposeLayer(const BitmapLayer& layer, Bitmap32& target, const QRect& region)
+{
+    if (!LayerVisible(layer))
+        return;
+    const Bitmap32& src = layer.Bitmap;
+    const QRect loc = layer.Scaled ? layer.Location : QRect(layer.Location.topLeft(), QSize(src.Width(), src.Height()));
+    const QRect area = region & loc & QRect(0, 0, target.Width(), target.Height());
+    if (area.isEmpty())
+        return;
+    const int alpha = layer.Mode == DrawMode::dmOpaque ? 255 : std::clamp(layer.MasterAlpha, 0, 255);
+    const int64_t lw = loc.width(), lh = loc.height();
+    // Source column of each target column: the source pixel under the target pixel's centre.
+    std::vector<int> columns(size_t(area.width()));
+    for (int x = area.left(); x <= area.right(); ++x) {
+        int64_t dx = x - loc.left();
+        columns[size_t(x - area.left())] = layer.Scaled ? int((2 * dx + 1) * src.Width() / (2 * lw)) : int(dx);
+    }
+    const int inv = 255 - alpha;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const int64_t dy = y - loc.top();
+        const int sy = layer.Scaled ? int((2 * dy + 1) * src.Height() / (2 * lh)) : int(dy);
+        const TColor32* s = src.Row(sy);
+        TColor32* d = target.Row(y) + area.left();
+        const int n = area.width();
+        if (alpha == 255) {
+            for (int i = 0; i < n; ++i)
+                d[i] = s[columns[size_t(i)]] | 0xFF000000u;
+            continue;
+        }
+        for (int i = 0; i < n; ++i) {
+            const TColor32 fg = s[columns[size_t(i)]], bg = d[i];
+            auto mix = [alpha, inv](int f, int b) { return (f * alpha + b * inv + 127) / 255; };
+            d[i] = Color32(mix(Red32(fg), Red32(bg)), mix(Green32(fg), Green32(bg)), mix(Blue32(fg), Blue32(bg)));
+        }
+    }
+}
 
 ImgView32::ImgView32(QWidget* parent) : QAbstractScrollArea(parent)
 {
@@ -35,23 +80,42 @@ void ImgView32::SetBitmap(::tesselka::Bitmap32&& bitmap)
 
 void ImgView32::Changed()
 {
-    dirty_ = true;
+    ++revision_;
+    fullDirty_ = true;
     UpdateScrollBars();
     viewport()->update();
+}
+
+void ImgView32::ChangedRect(const QRect& pictureRect)
+{
+    if (pictureRect.isEmpty())
+        return;
+    dirty_ |= pictureRect;
+    viewport()->update(pictureRect.translated(-OffsetHorz(), -OffsetVert()));
 }
 
 BitmapLayer* ImgView32::AddBitmapLayer()
 {
     layers_.push_back(std::make_unique<BitmapLayer>());
-    dirty_ = true;
-    viewport()->update();
+    LayersChanged();
     return layers_.back().get();
+}
+
+void ImgView32::DeleteLayer(BitmapLayer* layer)
+{
+    std::erase_if(layers_, [layer](const std::unique_ptr<BitmapLayer>& l) { return l.get() == layer; });
+    LayersChanged();
 }
 
 void ImgView32::ClearLayers()
 {
     layers_.clear();
-    dirty_ = true;
+    LayersChanged();
+}
+
+void ImgView32::LayersChanged()
+{
+    fullDirty_ = true;
     viewport()->update();
 }
 
@@ -80,44 +144,35 @@ void ImgView32::UpdateScrollBars()
     verticalScrollBar()->setPageStep(area.height());
 }
 
-void ImgView32::Recompose() const
+bool ImgView32::AnyLayerVisible() const
 {
-    if (!dirty_)
-        return;
-    composed_ = bitmap_;
-    for (const auto& layer : layers_) {
-        const ::tesselka::Bitmap32& src = layer->Bitmap;
-        QRect r = layer->Location;
-        if (src.Empty() || r.width() <= 0 || r.height() <= 0 || composed_.Empty())
-            continue;
-        int alpha = std::clamp(layer->MasterAlpha, 0, 255);
-        if (layer->Mode == DrawMode::dmBlend && alpha == 0)
-            continue;
-        int x0 = std::max(r.left(), 0), x1 = std::min(r.left() + r.width(), composed_.Width());
-        int y0 = std::max(r.top(), 0), y1 = std::min(r.top() + r.height(), composed_.Height());
-        for (int y = y0; y < y1; ++y) {
-            int sy = int((int64_t(y - r.top()) * src.Height()) / r.height());
-            const TColor32* s = src.Row(sy);
-            TColor32* d = composed_.Row(y);
-            for (int x = x0; x < x1; ++x) {
-                int sx = int((int64_t(x - r.left()) * src.Width()) / r.width());
-                TColor32 fg = s[sx];
-                if (layer->Mode == DrawMode::dmOpaque || alpha == 255) {
-                    d[x] = fg | 0xFF000000u;
-                    continue;
-                }
-                TColor32 bg = d[x];
-                auto mix = [alpha](int f, int b) { return (f * alpha + b * (255 - alpha) + 127) / 255; };
-                d[x] = Color32(mix(Red32(fg), Red32(bg)), mix(Green32(fg), Green32(bg)), mix(Blue32(fg), Blue32(bg)));
-            }
-        }
-    }
-    dirty_ = false;
+    return std::any_of(layers_.begin(), layers_.end(), [](const auto& l) { return LayerVisible(*l); });
 }
 
 const ::tesselka::Bitmap32& ImgView32::Composed() const
 {
-    Recompose();
+    // Without a visible layer the picture is what is shown; no copy is made, and a later
+    // layer starts from a full composition.
+    if (!AnyLayerVisible()) {
+        fullDirty_ = true;
+        dirty_ = QRect();
+        return bitmap_;
+    }
+    QRect region;
+    if (fullDirty_ || composed_.Width() != bitmap_.Width() || composed_.Height() != bitmap_.Height()) {
+        composed_ = bitmap_;
+        region = QRect(0, 0, bitmap_.Width(), bitmap_.Height());
+    } else {
+        region = dirty_ & QRect(0, 0, bitmap_.Width(), bitmap_.Height());
+        for (int y = region.top(); y <= region.bottom() && !region.isEmpty(); ++y)
+            std::memcpy(composed_.Row(y) + region.left(), bitmap_.Row(y) + region.left(),
+                        size_t(region.width()) * sizeof(TColor32));
+    }
+    if (!region.isEmpty())
+        for (const auto& layer : layers_)
+            ComposeLayer(*layer, composed_, region);
+    fullDirty_ = false;
+    dirty_ = QRect();
     return composed_;
 }
 
@@ -127,7 +182,13 @@ TColor32 ImgView32::ShownColorAt(int clientX, int clientY) const
     int px = clientX + OffsetHorz(), py = clientY + OffsetVert();
     if (!shown.Contains(px, py))
         return clWhite32;
-    return shown.Pixel(px, py);
+    return shown.Pixel(px, py) | 0xFF000000u;
+}
+
+void ImgView32::SetScreenCursor(int id, const QCursor& cursor)
+{
+    cursorId_ = id;
+    viewport()->setCursor(cursor);
 }
 
 void ImgView32::paintEvent(QPaintEvent*)
@@ -136,9 +197,14 @@ void ImgView32::paintEvent(QPaintEvent*)
     const ::tesselka::Bitmap32& shown = Composed();
     if (shown.Empty())
         return;
-    QImage image(reinterpret_cast<const uchar*>(shown.Bits()), shown.Width(), shown.Height(), shown.Width() * 4,
-                 QImage::Format_RGB32);
-    painter.drawImage(QPoint(-OffsetHorz(), -OffsetVert()), image);
+    // Only the visible part is handed to the painter: the view may be many megapixels.
+    const QRect visible = QRect(OffsetHorz(), OffsetVert(), viewport()->width(), viewport()->height()) &
+                          QRect(0, 0, shown.Width(), shown.Height());
+    if (visible.isEmpty())
+        return;
+    const uchar* first = reinterpret_cast<const uchar*>(shown.Row(visible.top()) + visible.left());
+    QImage image(first, visible.width(), visible.height(), shown.Width() * 4, QImage::Format_RGB32);
+    painter.drawImage(QPoint(visible.left() - OffsetHorz(), visible.top() - OffsetVert()), image);
 }
 
 void ImgView32::resizeEvent(QResizeEvent* event)

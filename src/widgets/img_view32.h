@@ -3,8 +3,10 @@
 #include "common/bitmap32.h"
 
 #include <QAbstractScrollArea>
+#include <QCursor>
 #include <QRect>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -13,19 +15,28 @@ namespace tesselka {
 enum class DrawMode { dmOpaque, dmBlend };
 
 // A bitmap laid over the view's picture, stretched over `Location` (picture
-// coordinates) with nearest-neighbour sampling and blended with `MasterAlpha`.
+// coordinates) with nearest-neighbour sampling and blended with `MasterAlpha`. The
+// layer pixels' own alpha is ignored: pictures are opaque throughout the program.
 struct BitmapLayer
 {
     Bitmap32 Bitmap;
     DrawMode Mode = DrawMode::dmOpaque;
     int MasterAlpha = 255; // 0 = invisible, 255 = opaque
-    QRect Location;        // left, top, right (exclusive), bottom (exclusive)
-    bool Scaled = true;
+    QRect Location;        // in picture coordinates
+    bool Scaled = true;    // stretched to Location (unscaled layers are drawn at 1:1)
 };
 
+// True when the layer changes any pixel it covers.
+bool LayerVisible(const BitmapLayer& layer);
+
+// Blends `layer` into `target` (which holds the pixels below it) inside `region` of
+// target coordinates. The stretch takes, for each target pixel, the source pixel under
+// its centre; the blend is (layer * a + below * (255 - a) + 127) / 255 per channel.
+void ComposeLayer(const BitmapLayer& layer, Bitmap32& target, const QRect& region);
+
 // The scrollable picture view: its picture at 1:1 from the top-left corner on a white
-// background, with a list of bitmap layers. What the view shows is composed by
-// ComposeShown, so the colour under a client point is a plain function of the state.
+// background, with a list of bitmap layers. What the view shows is composed in
+// Composed(), so the colour under a client point is a plain function of the state.
 class ImgView32 : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -33,20 +44,28 @@ public:
     explicit ImgView32(QWidget* parent = nullptr);
     ~ImgView32() override;
 
-    // The view's own picture. Call Changed() after drawing into it directly.
+    // The view's own picture. After drawing into it directly call Changed(), or
+    // ChangedRect() with the part that was redrawn.
     Bitmap32& Bitmap() { return bitmap_; }
     const Bitmap32& Bitmap() const { return bitmap_; }
     void SetBitmap(const Bitmap32& bitmap);
     void SetBitmap(Bitmap32&& bitmap);
     void Changed();
+    void ChangedRect(const QRect& pictureRect);
+    // Counts SetBitmap and Changed calls, so that a caller that updates the picture in
+    // parts can tell whether someone else replaced it in the meantime.
+    uint64_t Revision() const { return revision_; }
 
-    // Layers are owned by the view; ClearLayers frees them.
+    // Layers are owned by the view; ClearLayers and DeleteLayer free them. After changing
+    // a layer's fields call LayersChanged().
     BitmapLayer* AddBitmapLayer();
+    void DeleteLayer(BitmapLayer* layer);
     void ClearLayers();
+    void LayersChanged();
     int LayerCount() const { return int(layers_.size()); }
     BitmapLayer* Layer(int i) { return layers_[size_t(i)].get(); }
 
-    // Scroll positions in picture pixels, and a relative scroll.
+    // Scroll positions in picture pixels, and a relative scroll (kept in range).
     int OffsetHorz() const;
     int OffsetVert() const;
     void Scroll(int dx, int dy);
@@ -55,6 +74,10 @@ public:
     TColor32 ShownColorAt(int clientX, int clientY) const;
     // The picture with all layers composed, as shown at scroll position (0, 0).
     const Bitmap32& Composed() const;
+
+    // The cursor over the picture, with the number the window knows it by.
+    void SetScreenCursor(int id, const QCursor& cursor);
+    int ScreenCursor() const { return cursorId_; }
 
 signals:
     void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
@@ -76,12 +99,17 @@ protected:
 
 private:
     void UpdateScrollBars();
-    void Recompose() const;
+    bool AnyLayerVisible() const;
 
     ::tesselka::Bitmap32 bitmap_;
     std::vector<std::unique_ptr<BitmapLayer>> layers_;
+    // The composition is kept and brought up to date lazily: wholly after a new picture
+    // or a layer change, only in `dirty_` after a partial redraw.
     mutable ::tesselka::Bitmap32 composed_;
-    mutable bool dirty_ = true;
+    mutable bool fullDirty_ = true;
+    mutable QRect dirty_;
+    uint64_t revision_ = 0;
+    int cursorId_ = 0;
 };
 
 } // namespace tesselka
