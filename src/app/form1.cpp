@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "common/error.h"
+#include "common/styles.h"
 #include "common/version.h"
 #include "widgets/color_panel.h"
 #include "widgets/img_view32.h"
@@ -18,11 +19,6 @@
 #include <QSlider>
 
 namespace tesselka {
-
-const std::array<const char*, 8> MosaicStyles = {
-    "1x Plates - studs up",  "2x Plates - studs up",  "1x Bricks - studs up",  "2x Bricks - studs up",
-    "1x Plates - studs out", "2x Plates - studs out", "1x Bricks - studs out", "2x Bricks - studs out",
-};
 
 namespace {
 
@@ -166,8 +162,8 @@ void TForm1::CreateControls()
     ComboBox1 = Make<QComboBox>(this, "ComboBox1", 168, 192, 152, 21);
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    for (const char* style : MosaicStyles)
-        ComboBox1->addItem(QString::fromLatin1(style));
+    for (std::string_view style : MosaicStyles)
+        ComboBox1->addItem(QString::fromLatin1(style.data(), qsizetype(style.size())));
     ComboBox1->setCurrentIndex(0);
 
     BitBtn1 = MakeButton(this, "BitBtn1", "1.    Load Image   ", 168, 220);
@@ -474,20 +470,9 @@ bool TForm1::Edit2KeyPress(QKeyEvent* event)
 
 void TForm1::ComboBox1Change()
 {
-    const QString style = ComboBox1->currentText();
-    CellWidth = 5;
-    static const struct
-    {
-        const char* style;
-        int height;
-    } cells[] = {
-        {"1x Plates - studs up", 2},  {"2x Plates - studs up", 2},   {"1x Bricks - studs up", 6},
-        {"2x Bricks - studs up", 6},  {"1x Plates - studs out", 5},  {"2x Plates - studs out", 10},
-        {"1x Bricks - studs out", 5}, {"2x Bricks - studs out", 10}, {"1x Plates - stud mix", 2},
-    };
-    for (const auto& cell : cells)
-        if (style == QLatin1String(cell.style))
-            CellHeight = cell.height;
+    CellWidth = StyleCellWidth;
+    if (std::optional<int> height = StyleCellHeight(ComboBox1->currentText().toStdString()))
+        CellHeight = *height;
 }
 
 void TForm1::dm2Click()

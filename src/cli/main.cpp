@@ -1,7 +1,67 @@
+// tesselka-cli: the program's pipeline without a window, for batch conversion and scripts.
+#include "cli/cli_options.h"
+#include "cli/convert.h"
+#include "common/error.h"
+#include "common/version.h"
+
+#include <QCoreApplication>
 #include <QGuiApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void Print(FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    // Text in the pictures is drawn with QPainter, which needs a platform; no display.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!getenv("XDG_RUNTIME_DIR")) {
+        // Keeps Qt from warning about it on every run; the folder is never written to.
+        static std::string runtime = "/tmp/runtime-" + std::to_string(getuid());
+        mkdir(runtime.c_str(), 0700);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 0);
+    }
     QGuiApplication app(argc, argv);
-    return 0;
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    using namespace tesselka;
+
+    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+        Print(args.isEmpty() ? stderr : stdout, cli::HelpText());
+        return args.isEmpty() ? 2 : 0;
+    }
+    if (args.first() == QLatin1String("--version")) {
+        Print(stdout, QString::fromLatin1(VersionText) + QLatin1Char('\n'));
+        return 0;
+    }
+    if (args.first() != QLatin1String("convert")) {
+        Print(stderr, QStringLiteral("tesselka-cli: unknown command '%1' (try --help)\n").arg(args.first()));
+        return 2;
+    }
+    try {
+        cli::ConvertOptions options = cli::ParseConvertOptions(args.mid(1), QCoreApplication::applicationDirPath());
+        QStringList written =
+            cli::RunConvert(options, [](const QString& line) { Print(stderr, line + QLatin1Char('\n')); });
+        for (const QString& file : written)
+            Print(stdout, file + QLatin1Char('\n'));
+        return 0;
+    } catch (const cli::UsageError& e) {
+        Print(stderr, QStringLiteral("tesselka-cli: %1\n").arg(QString::fromUtf8(e.what())));
+        return 2;
+    } catch (const std::exception& e) {
+        Print(stderr, QStringLiteral("tesselka-cli: %1\n").arg(QString::fromUtf8(e.what())));
+        return 1;
+    }
 }
