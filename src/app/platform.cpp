@@ -72,7 +72,13 @@ bool QtPlatform::ExecModal(QDialog& dialog)
 int QtPlatform::ColorDepth()
 {
     QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->depth() : 32;
+    if (!screen)
+        return 32;
+    // The question is bits per pixel. A true-colour display reports 24 significant bits
+    // here, but keeps each pixel in 32 bits, which is what the program needs; only a
+    // display with fewer bits really lacks colours.
+    int depth = screen->depth();
+    return depth == 24 ? 32 : depth;
 }
 
 } // namespace tesselka
