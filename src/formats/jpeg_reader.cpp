@@ -1,0 +1,136 @@
+#include "common/error.h"
+#include "formats/decoders.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <jpeglib.h>
+// jerror.h after jpeglib.h: it needs its types.
+#include <jerror.h>
+
+namespace tesselka::detail {
+
+namespace {
+
+struct JpegError
+{
+    jpeg_error_mgr manager; // first member: libjpeg hands us a pointer to it
+    jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void JpegErrorExit(j_common_ptr cinfo)
+{
+    auto* error = reinterpret_cast<JpegError*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, error->message);
+    longjmp(error->jump, 1);
+}
+
+// libjpeg reports a cut-off or corrupt stream only as a warning and fills the rest with
+// grey; we refuse such a file instead of handing a half picture to the mosaic. Extra
+// bytes between markers are harmless and common, so that warning alone is let through.
+void JpegEmitMessage(j_common_ptr cinfo, int level)
+{
+    if (level < 0 && cinfo->err->msg_code != JWRN_EXTRANEOUS_DATA)
+        JpegErrorExit(cinfo);
+}
+
+// Adobe writes CMYK inverted (0 = full ink); other writers store plain ink amounts.
+inline uint8_t CmykChannel(unsigned ink, unsigned black, bool inverted)
+{
+    if (inverted)
+        return uint8_t((ink * black + 127) / 255);
+    return uint8_t(((255 - ink) * (255 - black) + 127) / 255);
+}
+
+struct JpegHeader
+{
+    int width = 0;
+    int height = 0;
+};
+
+// Everything here is trivially destructible: libjpeg's errors longjmp out of this frame.
+// Phase 1 reads the header only, so the size is checked before any pixel memory exists.
+bool DecodeJpeg(std::FILE* file, JpegError& error, JpegHeader& header, Bitmap32* target)
+{
+    jpeg_decompress_struct cinfo;
+    cinfo.err = jpeg_std_error(&error.manager);
+    error.manager.error_exit = JpegErrorExit;
+    error.manager.emit_message = JpegEmitMessage;
+    if (setjmp(error.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, file);
+    jpeg_read_header(&cinfo, TRUE);
+    header.width = int(cinfo.image_width);
+    header.height = int(cinfo.image_height);
+    if (!target) {
+        jpeg_destroy_decompress(&cinfo);
+        return true;
+    }
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    // libjpeg-turbo writes B, G, R, A straight into our rows for every other kind.
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
+    jpeg_start_decompress(&cinfo);
+    const bool inverted = cinfo.saw_Adobe_marker;
+    JSAMPARRAY cmykRow = nullptr;
+    if (cmyk)
+        cmykRow =
+            (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, cinfo.output_width * 4, 1);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const int y = int(cinfo.output_scanline);
+        TColor32* row = target->Row(y);
+        if (!cmyk) {
+            JSAMPROW rows[1] = {reinterpret_cast<JSAMPROW>(row)};
+            jpeg_read_scanlines(&cinfo, rows, 1);
+            continue;
+        }
+        jpeg_read_scanlines(&cinfo, cmykRow, 1);
+        const JSAMPLE* s = cmykRow[0];
+        for (unsigned x = 0; x < cinfo.output_width; ++x, s += 4) {
+            unsigned r = CmykChannel(s[0], s[3], inverted);
+            unsigned g = CmykChannel(s[1], s[3], inverted);
+            unsigned b = CmykChannel(s[2], s[3], inverted);
+            row[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+} // namespace
+
+Bitmap32 ReadJpeg(const std::string& path)
+{
+    std::FILE* file = OpenForReading(path);
+    JpegError error;
+    JpegHeader header;
+    if (!DecodeJpeg(file, error, header, nullptr)) {
+        std::fclose(file);
+        throw Error(std::string("JPEG: ") + error.message);
+    }
+    try {
+        CheckPictureSize(header.width, header.height);
+    } catch (...) {
+        std::fclose(file);
+        throw;
+    }
+    Bitmap32 picture(header.width, header.height);
+    std::rewind(file);
+    bool ok = DecodeJpeg(file, error, header, &picture);
+    std::fclose(file);
+    if (!ok)
+        throw Error(std::string("JPEG: ") + error.message);
+    for (int y = 0; y < picture.Height(); ++y) {
+        TColor32* row = picture.Row(y);
+        for (int x = 0; x < picture.Width(); ++x)
+            row[x] |= 0xFF000000u;
+    }
+    return picture;
+}
+
+} // namespace tesselka::detail

@@ -1,0 +1,197 @@
+// Metafiles are drawings, not pixels: both kinds are turned into SVG by their Debian
+// libraries (libemf2svg, libwmf) and rendered with Qt SVG onto white at the size the
+// metafile itself states, converted at 96 pixels per inch like the screen it was made on.
+#include "common/error.h"
+#include "formats/decoders.h"
+
+#include <emf2svg.h>
+
+#include <libwmf/api.h>
+#include <libwmf/svg.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace tesselka::detail {
+
+namespace {
+
+// A metafile holds drawing commands; a real one above this size is far beyond what a
+// mosaic needs, and the converters keep several copies of it in memory.
+constexpr size_t MaxMetafileBytes = size_t(64) << 20;
+
+constexpr double ScreenDpi = 96.0;
+
+int32_t ReadInt32(const std::string& bytes, size_t at)
+{
+    uint32_t v = uint32_t(uint8_t(bytes[at])) | (uint32_t(uint8_t(bytes[at + 1])) << 8) |
+                 (uint32_t(uint8_t(bytes[at + 2])) << 16) | (uint32_t(uint8_t(bytes[at + 3])) << 24);
+    return int32_t(v);
+}
+
+// Rounds a size in pixels; a size that does not fit is passed on as too large.
+long long PixelSize(double value)
+{
+    if (!(value < 1e12))
+        return (long long)1e12;
+    return std::max(0LL, std::llround(value));
+}
+
+struct EmfSize
+{
+    long long width = 0;
+    long long height = 0;
+};
+
+// The picture size of an enhanced metafile: its frame (in 0.01 mm, both edges inside)
+// at screen resolution, or the bounds in device pixels when the frame is empty.
+EmfSize EmfPictureSize(const std::string& bytes)
+{
+    // EMR_HEADER: type 1, then the record size, bounds, frame, and " EMF" at offset 40.
+    if (bytes.size() < 88 || ReadInt32(bytes, 0) != 1 || ReadInt32(bytes, 40) != 0x464D4520)
+        throw Error("EMF: Not an enhanced metafile (the header record is missing)");
+    const int64_t headerSize = ReadInt32(bytes, 4);
+    if (headerSize < 88 || size_t(headerSize) > bytes.size())
+        throw Error("EMF: Damaged header record");
+    const double frameW = double(int64_t(ReadInt32(bytes, 32)) - ReadInt32(bytes, 24));
+    const double frameH = double(int64_t(ReadInt32(bytes, 36)) - ReadInt32(bytes, 28));
+    EmfSize size;
+    if (frameW > 0 && frameH > 0) {
+        size.width = PixelSize(frameW * ScreenDpi / 2540.0);
+        size.height = PixelSize(frameH * ScreenDpi / 2540.0);
+    }
+    if (size.width <= 0 || size.height <= 0) {
+        size.width = int64_t(ReadInt32(bytes, 16)) - ReadInt32(bytes, 8) + 1;
+        size.height = int64_t(ReadInt32(bytes, 20)) - ReadInt32(bytes, 12) + 1;
+    }
+    if (size.width <= 0 || size.height <= 0)
+        throw Error("EMF: The metafile has no size");
+    return size;
+}
+
+const char* WmfErrorText(wmf_error_t err)
+{
+    switch (err) {
+    case wmf_E_InsMem:
+        return "Out of memory";
+    case wmf_E_BadFile:
+        return "The metafile could not be read";
+    case wmf_E_BadFormat:
+        return "The metafile is damaged or not a metafile";
+    case wmf_E_EOF:
+        return "Unexpected end of the metafile";
+    case wmf_E_DeviceError:
+        return "The drawing could not be converted";
+    default:
+        return "The metafile could not be drawn";
+    }
+}
+
+// Holds the libwmf handle so that every way out releases it.
+class WmfApi
+{
+public:
+    WmfApi()
+    {
+        wmfAPI_Options options;
+        std::memset(&options, 0, sizeof options);
+        options.function = wmf_svg_function;
+        const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR;
+        wmf_error_t err = wmf_api_create(&api_, flags, &options);
+        if (err != wmf_E_None) {
+            if (api_)
+                wmf_api_destroy(api_);
+            api_ = nullptr;
+            throw Error(std::string("WMF: ") + WmfErrorText(err));
+        }
+    }
+    ~WmfApi()
+    {
+        if (opened_)
+            wmf_mem_close(api_);
+        wmf_api_destroy(api_);
+    }
+    WmfApi(const WmfApi&) = delete;
+    WmfApi& operator=(const WmfApi&) = delete;
+
+    wmfAPI* get() const { return api_; }
+    void Check(wmf_error_t err) const
+    {
+        if (err != wmf_E_None || api_->err != wmf_E_None)
+            throw Error(std::string("WMF: ") + WmfErrorText(err != wmf_E_None ? err : api_->err));
+    }
+    void Open(std::string& bytes)
+    {
+        Check(wmf_mem_open(api_, reinterpret_cast<unsigned char*>(bytes.data()), long(bytes.size())));
+        opened_ = true;
+    }
+
+private:
+    wmfAPI* api_ = nullptr;
+    bool opened_ = false;
+};
+
+} // namespace
+
+Bitmap32 ReadEmf(const std::string& path)
+{
+    std::string bytes = ReadWholeFile(path, MaxMetafileBytes, "EMF");
+    const EmfSize size = EmfPictureSize(bytes);
+    CheckPictureSize(size.width, size.height);
+
+    generatorOptions options;
+    std::memset(&options, 0, sizeof options);
+    // No namespace prefix: with one, the converter closes some elements without it.
+    char nameSpace[] = "";
+    options.nameSpace = nameSpace;
+    options.verbose = false;
+    options.emfplus = true;
+    options.svgDelimiter = true;
+    options.imgWidth = double(size.width);
+    options.imgHeight = double(size.height);
+    char* svg = nullptr;
+    size_t svgLength = 0;
+    const int ok = emf2svg(bytes.data(), bytes.size(), &svg, &svgLength, &options);
+    QByteArray svgText = svg ? QByteArray(svg, qsizetype(svgLength)) : QByteArray();
+    std::free(svg);
+    if (!ok || svgText.isEmpty())
+        throw Error("EMF: The metafile is damaged and could not be drawn");
+    return RenderSvg(svgText, int(size.width), int(size.height), "EMF");
+}
+
+Bitmap32 ReadWmf(const std::string& path)
+{
+    std::string bytes = ReadWholeFile(path, MaxMetafileBytes, "WMF");
+    WmfApi api;
+    api.Open(bytes);
+    wmfD_Rect bbox;
+    api.Check(wmf_scan(api.get(), 0, &bbox));
+    unsigned int width = 0, height = 0;
+    api.Check(wmf_display_size(api.get(), &width, &height, ScreenDpi, ScreenDpi));
+    if (width == 0 || height == 0)
+        throw Error("WMF: The metafile has no size");
+    CheckPictureSize(width, height);
+
+    wmf_svg_t* device = WMF_SVG_GetData(api.get());
+    device->out = wmf_stream_create(api.get(), nullptr);
+    if (!device->out)
+        throw Error("WMF: Out of memory");
+    device->bbox = bbox;
+    device->width = width;
+    device->height = height;
+    const wmf_error_t played = wmf_play(api.get(), 0, &bbox);
+    char* svg = nullptr;
+    unsigned long svgLength = 0;
+    wmf_stream_destroy(api.get(), device->out, &svg, &svgLength);
+    device->out = nullptr;
+    // The text belongs to libwmf's memory, which goes with the handle.
+    QByteArray svgText = svg ? QByteArray(svg, qsizetype(svgLength)) : QByteArray();
+    api.Check(played);
+    if (svgText.isEmpty())
+        throw Error("WMF: The metafile could not be drawn");
+    return RenderSvg(svgText, int(width), int(height), "WMF");
+}
+
+} // namespace tesselka::detail

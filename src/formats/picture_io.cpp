@@ -1,0 +1,324 @@
+#include "formats/picture_io.h"
+
+#include "common/error.h"
+#include "formats/decoders.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <png.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tesselka {
+
+namespace detail {
+
+void CheckPictureSize(long long width, long long height)
+{
+    if (!Bitmap32::SizeAllowed(width, height))
+        throw Error("Picture too large: " + std::to_string(width) + " x " + std::to_string(height) +
+                    " pixels (the limit is " + std::to_string(Bitmap32::MaxPixels / 1'000'000) + " megapixels and " +
+                    std::to_string(Bitmap32::MaxSide) + " pixels a side)");
+}
+
+std::FILE* OpenForReading(const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        ThrowIoError(errno, path);
+    return file;
+}
+
+std::string ReadWholeFile(const std::string& path, size_t limit, const char* what)
+{
+    std::FILE* file = OpenForReading(path);
+    std::string bytes;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        if (bytes.size() + n > limit) {
+            std::fclose(file);
+            throw Error(std::string(what) + " file too large (the limit is " + std::to_string(limit >> 20) + " MB)");
+        }
+        bytes.append(buffer, n);
+    }
+    int err = std::ferror(file) ? errno : 0;
+    std::fclose(file);
+    if (err)
+        ThrowIoError(err, path);
+    return bytes;
+}
+
+Bitmap32 FlattenOnWhite(const QImage& image)
+{
+    QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    CheckPictureSize(argb.width(), argb.height());
+    Bitmap32 result(argb.width(), argb.height());
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* s = reinterpret_cast<const TColor32*>(argb.constScanLine(y));
+        TColor32* d = result.Row(y);
+        for (int x = 0; x < argb.width(); ++x) {
+            TColor32 c = s[x];
+            unsigned a = c >> 24;
+            if (a == 255) {
+                d[x] = c;
+                continue;
+            }
+            // Non-premultiplied channel over white: c * a + 255 * (255 - a), rounded.
+            auto over = [a](unsigned v) { return (v * a + 255 * (255 - a) + 127) / 255; };
+            d[x] = 0xFF000000u | (over((c >> 16) & 0xFF) << 16) | (over((c >> 8) & 0xFF) << 8) | over(c & 0xFF);
+        }
+    }
+    return result;
+}
+
+Bitmap32 RenderSvg(const QByteArray& svg, int width, int height, const char* what)
+{
+    CheckPictureSize(width, height);
+    QSvgRenderer renderer(svg);
+    if (!renderer.isValid())
+        throw Error(std::string("The ") + what + " drawing could not be converted");
+    Bitmap32 result(width, height);
+    result.Clear(clWhite32);
+    if (result.Empty())
+        return result;
+    QImage image = result.AsImage();
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&painter, QRectF(0, 0, width, height));
+    }
+    // Drawing on white leaves every pixel opaque, but keep the invariant explicit.
+    for (int y = 0; y < height; ++y) {
+        TColor32* row = result.Row(y);
+        for (int x = 0; x < width; ++x)
+            row[x] |= 0xFF000000u;
+    }
+    return result;
+}
+
+} // namespace detail
+
+namespace {
+
+std::string LowerExtension(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return std::string();
+    std::string ext = path.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return ext;
+}
+
+std::string Extension(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return std::string();
+    return path.substr(dot + 1);
+}
+
+struct PngWriteState
+{
+    std::vector<uint8_t>* out;
+    bool outOfMemory = false;
+    char message[200] = {};
+    jmp_buf jump;
+};
+
+void PngWriteData(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* state = static_cast<PngWriteState*>(png_get_io_ptr(png));
+    bool failed = false;
+    try {
+        state->out->insert(state->out->end(), data, data + length);
+    } catch (...) {
+        failed = true;
+    }
+    if (failed) {
+        state->outOfMemory = true;
+        png_error(png, "Out of memory");
+    }
+}
+
+void PngFlush(png_structp) {}
+
+void PngWriteError(png_structp png, png_const_charp message)
+{
+    auto* state = static_cast<PngWriteState*>(png_get_error_ptr(png));
+    std::snprintf(state->message, sizeof state->message, "%s", message);
+    longjmp(state->jump, 1);
+}
+
+void PngWriteWarning(png_structp, png_const_charp) {}
+
+// Only trivially destructible objects live in this frame: a longjmp leaves it.
+bool EncodePngRows(const Bitmap32& bitmap, PngWriteState& state)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, PngWriteError, PngWriteWarning);
+    if (!png) {
+        std::snprintf(state.message, sizeof state.message, "Out of memory");
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        std::snprintf(state.message, sizeof state.message, "Out of memory");
+        return false;
+    }
+    if (setjmp(state.jump)) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, &state, PngWriteData, PngFlush);
+    png_set_IHDR(png, info, png_uint_32(bitmap.Width()), png_uint_32(bitmap.Height()), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    // The rows are B, G, R, A in memory: libpng swaps to RGB and drops the fourth byte.
+    png_set_bgr(png);
+    png_set_filler(png, 0, PNG_FILLER_AFTER);
+    for (int y = 0; y < bitmap.Height(); ++y)
+        png_write_row(png, reinterpret_cast<png_const_bytep>(bitmap.Row(y)));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+} // namespace
+
+Bitmap32 LoadPicture(const std::string& path)
+{
+    const std::string ext = LowerExtension(path);
+    if (ext == "jpg" || ext == "jpeg")
+        return detail::ReadJpeg(path);
+    if (ext == "png")
+        return detail::ReadPng(path);
+    if (ext == "bmp" || ext == "dib")
+        return detail::ReadWithQt(path, "bmp");
+    if (ext == "gif")
+        return detail::ReadWithQt(path, "gif");
+    if (ext == "ico")
+        return detail::ReadWithQt(path, "ico");
+    if (ext == "emf")
+        return detail::ReadEmf(path);
+    if (ext == "wmf")
+        return detail::ReadWmf(path);
+    throw Error("Unknown picture file extension (." + Extension(path) + ")");
+}
+
+std::vector<uint8_t> EncodePng(const Bitmap32& bitmap)
+{
+    if (bitmap.Empty())
+        throw Error("A picture of " + std::to_string(bitmap.Width()) + " x " + std::to_string(bitmap.Height()) +
+                    " pixels cannot be saved as PNG");
+    std::vector<uint8_t> out;
+    PngWriteState state;
+    state.out = &out;
+    if (!EncodePngRows(bitmap, state)) {
+        if (state.outOfMemory)
+            throw std::bad_alloc();
+        throw Error(std::string("PNG: ") + state.message);
+    }
+    return out;
+}
+
+void SavePng(const Bitmap32& bitmap, const std::string& path)
+{
+    std::vector<uint8_t> bytes = EncodePng(bitmap);
+    WriteFileAtomically(path, bytes.data(), bytes.size());
+}
+
+void SaveBmp32(const Bitmap32& bitmap, const std::string& path)
+{
+    const uint32_t headerSize = 14 + 40;
+    const uint64_t pixelBytes = uint64_t(bitmap.Width()) * uint64_t(bitmap.Height()) * 4;
+    if (headerSize + pixelBytes > 0xFFFFFFFFull)
+        throw Error("The picture is too large for a BMP file");
+    std::vector<uint8_t> bytes(headerSize + size_t(pixelBytes));
+    auto put16 = [&](size_t at, uint32_t v) {
+        bytes[at] = uint8_t(v);
+        bytes[at + 1] = uint8_t(v >> 8);
+    };
+    auto put32 = [&](size_t at, uint32_t v) {
+        put16(at, v & 0xFFFF);
+        put16(at + 2, v >> 16);
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, uint32_t(headerSize + pixelBytes));
+    put32(10, headerSize);
+    put32(14, 40);
+    put32(18, uint32_t(bitmap.Width()));
+    put32(22, uint32_t(bitmap.Height())); // positive: bottom-up rows
+    put16(26, 1);
+    put16(28, 32);
+    put32(30, 0); // BI_RGB
+    put32(34, uint32_t(pixelBytes));
+    put32(38, 3780); // 96 pixels per inch, in pixels per metre
+    put32(42, 3780);
+    // A 32-bit BI_RGB row is B, G, R and a fourth byte: exactly a row of TColor32.
+    uint8_t* d = bytes.data() + headerSize;
+    const size_t rowBytes = size_t(bitmap.Width()) * 4;
+    for (int y = bitmap.Height() - 1; y >= 0; --y, d += rowBytes)
+        std::memcpy(d, bitmap.Row(y), rowBytes);
+    WriteFileAtomically(path, bytes.data(), bytes.size());
+}
+
+void WriteFileAtomically(const std::string& path, const void* bytes, size_t size)
+{
+    // The temporary file lives in the target's folder so that the final rename never
+    // crosses file systems and either the old file or the whole new one is seen.
+    std::string temp = path + ".XXXXXX";
+    int fd = mkstemp(temp.data());
+    if (fd < 0)
+        throw IoError("Cannot create file " + path);
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        ThrowIoError(err, path);
+    };
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat existing;
+    mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~mask);
+    ::fchmod(fd, mode);
+    const auto* p = static_cast<const uint8_t*>(bytes);
+    size_t left = size;
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+        }
+        p += n;
+        left -= size_t(n);
+    }
+    if (::fsync(fd) != 0 && errno != EINVAL)
+        fail(errno);
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        ThrowIoError(err, path);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        ThrowIoError(err, path);
+    }
+}
+
+} // namespace tesselka

@@ -1,0 +1,149 @@
+#include "image/tone.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <numbers>
+
+namespace tesselka {
+
+// Splitlight and grayscale are defined in 80-bit extended arithmetic; with a narrower
+// long double a few grayscale halves and sine steps would round the other way.
+static_assert(std::numeric_limits<long double>::digits == 64,
+              "tone adjustments need 80-bit extended arithmetic (64-bit mantissa)");
+
+namespace {
+
+// One splitlight step: sin(v / 255 * pi / 2) * 255 in extended precision, in exactly
+// that order, rounded to double and then to the nearest integer (halves to even).
+int SplitlightStep(int v)
+{
+    long double x = (long double)v / 255.0L;
+    x = x * std::numbers::pi_v<long double>;
+    x = x / 2.0L;
+    long double s = std::sin(x) * 255.0L;
+    return int(std::nearbyint(double(s)));
+}
+
+ToneSettings Clamped(const ToneSettings& s)
+{
+    ToneSettings c = s;
+    c.brightness = std::clamp(s.brightness, -255, 255);
+    c.contrast = std::clamp(s.contrast, -255, 255);
+    c.saturation = std::clamp(s.saturation, -255, 255);
+    c.darkness = std::clamp(s.darkness, -255, 255);
+    c.lightness = std::clamp(s.lightness, -255, 255);
+    c.splitlight = std::clamp(s.splitlight, 0, 10);
+    return c;
+}
+
+int ChannelOfClamped(int v, const ToneSettings& s)
+{
+    int contrastTerm = 0;
+    if (s.contrast != 0) {
+        const int t = (std::abs(127 - v) * s.contrast) / 255;
+        contrastTerm = v > 127 ? t : -t;
+    }
+    const int lightnessTerm = s.lightness != 0 ? ((255 - v) * s.lightness) / 255 : 0;
+    const int darknessTerm = s.darkness != 0 ? (-(s.darkness * v)) / 255 : 0;
+    int out = ClampByte(v + contrastTerm + lightnessTerm + darknessTerm + s.brightness);
+    for (int k = 0; k < s.splitlight; ++k)
+        out = SplitlightStep(out);
+    return out;
+}
+
+// The grayscale value from the exact sum 100 y = 30 r + 59 g + 11 b. The extended
+// computation differs from the exact one by far less than 0.01, so it rounds the same
+// way except on exact halves, where its own tiny error decides: only those take the
+// slow path.
+inline int FastGray(int r, int g, int b)
+{
+    const int hundredfold = 30 * r + 59 * g + 11 * b;
+    const int whole = hundredfold / 100;
+    const int rest = hundredfold - whole * 100;
+    if (rest == 50)
+        return GrayValue(r, g, b);
+    return whole + (rest > 50);
+}
+
+inline TColor32 Pack(int r, int g, int b)
+{
+    return 0xFF000000u | (TColor32(r) << 16) | (TColor32(g) << 8) | TColor32(b);
+}
+
+} // namespace
+
+int ToneChannel(int v, const ToneSettings& settings)
+{
+    return ChannelOfClamped(v, Clamped(settings));
+}
+
+int GrayValue(int r, int g, int b)
+{
+    // The weights are held in extended precision, every product and sum rounded to it.
+    const long double wr = 0.3L, wg = 0.59L, wb = 0.11L;
+    long double y = wr * (long double)r;
+    y = y + wg * (long double)g;
+    y = y + wb * (long double)b;
+    return int(std::nearbyint(y));
+}
+
+void AdjustTone(const Bitmap32& source, Bitmap32& result, const ToneSettings& settings)
+{
+    const ToneSettings s = Clamped(settings);
+    const size_t count = size_t(source.Width()) * size_t(source.Height());
+    result.SetSize(source.Width(), source.Height());
+    if (count == 0)
+        return;
+    const TColor32* in = source.Bits();
+    TColor32* out = result.Bits();
+
+    if (s.Neutral()) {
+        for (size_t i = 0; i < count; ++i)
+            out[i] = in[i] | 0xFF000000u;
+        return;
+    }
+
+    // Every per-channel term depends on the channel value alone.
+    uint8_t channel[256];
+    for (int v = 0; v < 256; ++v)
+        channel[v] = uint8_t(ChannelOfClamped(v, s));
+    const int invertXor = s.invert ? 0xFF : 0; // 255 - v for a byte
+
+    if (s.grayscale) {
+        for (size_t i = 0; i < count; ++i) {
+            const TColor32 c = in[i];
+            const int y = FastGray(channel[(c >> 16) & 0xFF], channel[(c >> 8) & 0xFF], channel[c & 0xFF]) ^ invertXor;
+            out[i] = Pack(y, y, y);
+        }
+        return;
+    }
+
+    if (s.saturation != 0) {
+        // (d * (S + 255)) / 255 for every difference d = v - m in -255..255.
+        int spread[511];
+        for (int d = -255; d <= 255; ++d)
+            spread[d + 255] = (d * (s.saturation + 255)) / 255;
+        for (size_t i = 0; i < count; ++i) {
+            const TColor32 c = in[i];
+            const int r = channel[(c >> 16) & 0xFF], g = channel[(c >> 8) & 0xFF], b = channel[c & 0xFF];
+            const int m = (r + g + b) / 3;
+            const int r2 = ClampByte(spread[r - m + 255] + m) ^ invertXor;
+            const int g2 = ClampByte(spread[g - m + 255] + m) ^ invertXor;
+            const int b2 = ClampByte(spread[b - m + 255] + m) ^ invertXor;
+            out[i] = Pack(r2, g2, b2);
+        }
+        return;
+    }
+
+    // No colour step: invert folds into the table, and each pixel is three lookups.
+    for (int v = 0; v < 256; ++v)
+        channel[v] = uint8_t(channel[v] ^ invertXor);
+    for (size_t i = 0; i < count; ++i) {
+        const TColor32 c = in[i];
+        out[i] = Pack(channel[(c >> 16) & 0xFF], channel[(c >> 8) & 0xFF], channel[c & 0xFF]);
+    }
+}
+
+} // namespace tesselka

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "common/bitmap32.h"
+
+namespace tesselka {
+
+// The eight tone settings of the tone box. All zero / false is neutral.
+struct ToneSettings
+{
+    int brightness = 0; // -255..255, added to every channel
+    int contrast = 0;   // -255..255, away from (or toward) 127
+    int saturation = 0; // -255..255, distance from the pixel's mean
+    int darkness = 0;   // -255..255
+    int lightness = 0;  // -255..255
+    int splitlight = 0; // 0..10 repetitions of the sine curve
+    bool grayscale = false;
+    bool invert = false;
+
+    bool Neutral() const
+    {
+        return brightness == 0 && contrast == 0 && saturation == 0 && darkness == 0 && lightness == 0 &&
+               splitlight == 0 && !grayscale && !invert;
+    }
+};
+
+// 255 above 255, 0 below 0.
+constexpr int ClampByte(int v)
+{
+    return v > 255 ? 255 : (v < 0 ? 0 : v);
+}
+
+// The adjusted picture: `result` gets the size of `source` and every pixel with the
+// settings applied in their fixed order (contrast, lightness, darkness and brightness
+// with one clamp; splitlight; grayscale or saturation; invert). Only red, green and
+// blue are read; the result is opaque. `result`'s buffer is reused when large enough.
+// Settings outside their ranges are clamped to them.
+void AdjustTone(const Bitmap32& source, Bitmap32& result, const ToneSettings& settings);
+
+// One channel through the contrast/lightness/darkness/brightness step and splitlight,
+// exactly as AdjustTone computes it (for tables and checks).
+int ToneChannel(int v, const ToneSettings& settings);
+
+// The grayscale value of a pixel: (0.3 r + 0.59 g) + 0.11 b in extended precision,
+// rounded to the nearest integer with halves to even.
+int GrayValue(int r, int g, int b);
+
+} // namespace tesselka
