@@ -12,6 +12,7 @@
 #include "mosaic/hand_edit.h"
 #include "mosaic/mosaic_renderer.h"
 #include "reduce/dither_kind.h"
+#include "reduce/reduce_colors.h"
 
 #include <QCursor>
 #include <QStringList>
@@ -258,6 +259,10 @@ private:
     // only its own cells while that picture is still the one shown.
     MosaicRenderSettings lastRender_;
     uint64_t lastRenderRevision_ = 0;
+
+    // Dither Image (form1_dither.cpp): full-size buffers kept between runs.
+    IndexedBitmap reducedPicture_;
+    Bitmap32 ditheredPicture_;
 };
 
 } // namespace tesselka

@@ -1,0 +1,63 @@
+#include "reduce/color_lookup.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace tesselka {
+
+TFastColorLookup::TFastColorLookup(const ReductionPalette& palette) : CellCache(new int16_t[CellCount])
+{
+    ColorCount = std::min(palette.Count(), 256);
+    std::copy_n(palette.entries.begin(), ColorCount, PaletteTable.begin());
+    std::fill_n(CellCache.get(), CellCount, int16_t(-1));
+    for (int i = 0; i < ColorCount; ++i) {
+        const ReductionPalette::Entry& e = PaletteTable[size_t(i)];
+        int16_t& cell = CellCache[CellOf(e.red, e.green, e.blue)];
+        if (cell == -1)
+            cell = int16_t(i);
+    }
+}
+
+uint8_t TFastColorLookup::Search(uint8_t red, uint8_t green, uint8_t blue, int cell)
+{
+    // Larger than any city-block distance (3 x 255), so entry 0 always takes the lead.
+    int best = 196608;
+    int bestIndex = 0;
+    for (int i = 0; i < ColorCount; ++i) {
+        const ReductionPalette::Entry& e = PaletteTable[size_t(i)];
+        int distance = std::abs(e.red - red) + std::abs(e.green - green) + std::abs(e.blue - blue);
+        if (distance < best) {
+            best = distance;
+            bestIndex = i;
+        }
+    }
+    CellCache[cell] = int16_t(bestIndex);
+    return uint8_t(bestIndex);
+}
+
+void TNetscapeColorLookup::FindColor(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed,
+                                     uint8_t& outGreen, uint8_t& outBlue)
+{
+    int r = (red + 3) / 51, g = (green + 3) / 51, b = (blue + 3) / 51;
+    index = uint8_t(36 * r + 6 * g + b);
+    outRed = uint8_t(51 * r);
+    outGreen = uint8_t(51 * g);
+    outBlue = uint8_t(51 * b);
+}
+
+void TGrayScaleLookup::FindColor(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed,
+                                 uint8_t& outGreen, uint8_t& outBlue)
+{
+    uint8_t grey = uint8_t((77 * red + 150 * green + 29 * blue) >> 8);
+    index = outRed = outGreen = outBlue = grey;
+}
+
+void TMonochromeLookup::FindColor(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed,
+                                  uint8_t& outGreen, uint8_t& outBlue)
+{
+    bool white = 77 * red + 150 * green + 29 * blue > 32512;
+    index = white ? 1 : 0;
+    outRed = outGreen = outBlue = white ? 255 : 0;
+}
+
+} // namespace tesselka

@@ -1,0 +1,100 @@
+#pragma once
+
+// Colour lookups: which entry of a target palette stands for a 24-bit colour. Every
+// ditherer asks its lookup once per pixel.
+
+#include "colours/palette.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace tesselka {
+
+class TColorLookup
+{
+public:
+    virtual ~TColorLookup() = default;
+
+    // The palette index of the entry chosen for (red, green, blue), and that entry's colour.
+    virtual void FindColor(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
+                           uint8_t& outBlue) = 0;
+
+    // Number of palette entries the lookup can return.
+    int32_t ColorCount = 0;
+};
+
+// Nearest entry of any palette of up to 256 colours by city-block distance, answered
+// from a cache of 5-5-5 cells. A cell keeps the first answer it was given for the whole
+// reduction, so the result depends on the order in which colours are asked; that order
+// is part of the program's look and must not be changed. Never share one lookup between
+// two reductions.
+class TFastColorLookup final : public TColorLookup
+{
+public:
+    static constexpr int CellCount = 32768;
+
+    // Copies the palette's first 256 entries (the palette is not kept) and seeds the
+    // cache with each entry's own cell, lowest index first.
+    explicit TFastColorLookup(const ReductionPalette& palette);
+
+    void FindColor(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
+                   uint8_t& outBlue) override
+    {
+        index = FindIndex(red, green, blue);
+        const ReductionPalette::Entry& entry = PaletteTable[index];
+        outRed = entry.red;
+        outGreen = entry.green;
+        outBlue = entry.blue;
+    }
+
+    uint8_t FindIndex(uint8_t red, uint8_t green, uint8_t blue)
+    {
+        int cell = CellOf(red, green, blue);
+        int16_t known = CellCache[cell];
+        // Only the low byte of a cached answer is an index.
+        return known != -1 ? uint8_t(known) : Search(red, green, blue, cell);
+    }
+
+    static int CellOf(uint8_t red, uint8_t green, uint8_t blue)
+    {
+        return (red >> 3) | ((green >> 3) << 5) | ((blue >> 3) << 10);
+    }
+
+    // Red, green, blue, flags per entry; only the first ColorCount entries mean anything.
+    std::array<ReductionPalette::Entry, 256> PaletteTable{};
+    // One palette index per 5-5-5 cell, -1 while the cell's answer is not known.
+    std::unique_ptr<int16_t[]> CellCache;
+
+private:
+    uint8_t Search(uint8_t red, uint8_t green, uint8_t blue, int cell);
+};
+
+// The 6 x 6 x 6 colour cube: index 36 x red level + 6 x green level + blue level.
+class TNetscapeColorLookup final : public TColorLookup
+{
+public:
+    TNetscapeColorLookup() { ColorCount = 216; }
+    void FindColor(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
+                   uint8_t& outBlue) override;
+};
+
+// 256 grey levels, index = grey.
+class TGrayScaleLookup final : public TColorLookup
+{
+public:
+    TGrayScaleLookup() { ColorCount = 256; }
+    void FindColor(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
+                   uint8_t& outBlue) override;
+};
+
+// Black (index 0) and white (index 1) by luminance.
+class TMonochromeLookup final : public TColorLookup
+{
+public:
+    TMonochromeLookup() { ColorCount = 2; }
+    void FindColor(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
+                   uint8_t& outBlue) override;
+};
+
+} // namespace tesselka

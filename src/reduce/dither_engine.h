@@ -1,0 +1,378 @@
+#pragma once
+
+// The ditherers: they turn the pixels of one picture, visited in serpentine order (the
+// first row left to right, the next right to left, ...), into palette indices, spreading
+// each pixel's quantisation error over pixels not yet visited.
+//
+// The arithmetic is the program's own and stored mosaics depend on it, so it is kept
+// exactly, including its quirks: divisions truncate toward zero (also for negative
+// terms), corrected values are clamped before the lookup and the error is measured from
+// the clamped value, and Floyd-Steinberg passes its shares on through running values
+// (see TFloydSteinbergDitherer).
+//
+// Per-pixel operations are defined here so that the driver can call them without a
+// virtual call per pixel: the leaf classes are final and a qualified call
+// (engine.TFloydSteinbergDitherer::DitherPixel) runs the same code as the virtual one.
+
+#include "reduce/color_lookup.h"
+#include "reduce/dither_kind.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace tesselka {
+
+// The nearest-colour kind and the base of the error-diffusion kinds.
+class TDitherEngine
+{
+public:
+    // `colorLookup` is not owned and must outlive the ditherer.
+    TDitherEngine(int32_t lineWidth, TColorLookup* colorLookup);
+    virtual ~TDitherEngine() = default;
+    TDitherEngine(const TDitherEngine&) = delete;
+    TDitherEngine& operator=(const TDitherEngine&) = delete;
+
+    // Index and colour of the palette entry chosen for the pixel at CurrentColumn, given
+    // its source colour; moves CurrentColumn on by ScanDirection.
+    virtual void DitherPixel(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed,
+                             uint8_t& outGreen, uint8_t& outBlue)
+    {
+        Lookup(red, green, blue, index, outRed, outGreen, outBlue);
+        AdvanceColumn();
+    }
+    // After each row: the direction flips and CurrentColumn goes to the new row's first pixel.
+    virtual void EndLine();
+
+    int32_t ScanDirection = 1;
+    int32_t CurrentColumn = 0;
+    TColorLookup* ColorLookup;
+    int32_t LineWidth;
+
+protected:
+    void Lookup(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
+                uint8_t& outBlue)
+    {
+        // The program's own reductions always use the fast lookup; calling it through
+        // its final type lets the cache hit inline.
+        if (fastLookup_)
+            fastLookup_->FindColor(red, green, blue, index, outRed, outGreen, outBlue);
+        else
+            ColorLookup->FindColor(red, green, blue, index, outRed, outGreen, outBlue);
+    }
+    void AdvanceColumn() { CurrentColumn += ScanDirection; }
+
+    static int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+
+private:
+    TFastColorLookup* fastLookup_;
+};
+
+// Rows of error terms of the kernel kinds: `rows` rows per channel, each `cells` cells
+// wide, zero-filled. The cells beyond the picture's edges are margins that the kernels
+// may write without bounds tests; they are never read for a pixel.
+class ErrorRowSet
+{
+public:
+    static constexpr int MaxRows = 4;
+    ErrorRowSet(int rows, int cells);
+
+    int* Row(int channel, int row) { return rows_[size_t(channel * MaxRows + row)]; }
+    int Cells() const { return cells_; }
+    // Clears row 0 of every channel (margins included) and makes it the last row; the
+    // other rows move up by one.
+    void ClearAndRotate();
+
+private:
+    std::unique_ptr<int[]> storage_;
+    std::array<int*, 3 * MaxRows> rows_{};
+    int rowCount_;
+    int cells_;
+};
+
+// Floyd-Steinberg with one row buffer per channel, `LineWidth` + 2 cells, never cleared.
+// Shares of 7, 3, 5 and 1 sixteenths reach later pixels through the running values
+// Carry, LastError and Pending rather than by direct writes. On right-to-left rows this
+// lands the error one column away from the textbook kernel, the cells at the margins
+// carry values from two rows up, and a zero error leaves the old cell to be read again.
+// That is the program's look; it is not to be corrected.
+class TFloydSteinbergDitherer final : public TDitherEngine
+{
+public:
+    TFloydSteinbergDitherer(int32_t lineWidth, TColorLookup* colorLookup);
+
+    void DitherPixel(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
+                     uint8_t& outBlue) override
+    {
+        const int source[3] = {red, green, blue};
+        int corrected[3];
+        for (int ch = 0; ch < 3; ++ch) {
+            // The cell at the cursor itself, not the one ahead of it.
+            int term = ErrorCursor(ch)[0] + Carry[ch];
+            corrected[ch] = Clamp255(source[ch] + (term + 8) / 16);
+        }
+        TDitherEngine::DitherPixel(uint8_t(corrected[0]), uint8_t(corrected[1]), uint8_t(corrected[2]), index, outRed,
+                                   outGreen, outBlue);
+        const int chosen[3] = {outRed, outGreen, outBlue};
+        for (int ch = 0; ch < 3; ++ch) {
+            int e = corrected[ch] - chosen[ch];
+            if (e != 0) {
+                ErrorCursor(ch)[0] = Pending[ch] + 3 * e;
+                Pending[ch] = LastError[ch] + 5 * e;
+                LastError[ch] = e;
+                Carry[ch] = 7 * e;
+            } else {
+                Carry[ch] = 0;
+            }
+        }
+        CursorCell += ScanDirection;
+    }
+    void EndLine() override;
+
+    int* ErrorRow(int channel) { return rows_[size_t(channel)]; }
+    // The cursor cell is the same for the three channels.
+    int* ErrorCursor(int channel) { return rows_[size_t(channel)] + CursorCell; }
+
+    int32_t CursorCell = 0;
+    int32_t Carry[3] = {0, 0, 0};
+    int32_t LastError[3] = {0, 0, 0};
+    int32_t Pending[3] = {0, 0, 0};
+
+private:
+    std::unique_ptr<int[]> storage_;
+    std::array<int*, 3> rows_{};
+};
+
+// The 5 x 3 kernels (Stucki, Sierra, Jarvis-Judice-Ninke): three rows per channel of
+// `LineWidth` + 4 cells; column x sits in cell x + 2 of every row.
+class T5by3Ditherer : public TDitherEngine
+{
+public:
+    T5by3Ditherer(int32_t lineWidth, TColorLookup* colorLookup, int32_t divisor);
+
+    void EndLine() override;
+    // Adds the kernel's shares of `error` around the cursors of rows 0, 1 and 2.
+    virtual void SpreadError(int* row0, int* row1, int* row2, int error) = 0;
+
+    int* ErrorRow(int channel, int row) { return rows_.Row(channel, row); }
+    int* ErrorCursor(int channel, int row) { return rows_.Row(channel, row) + CursorCell; }
+
+    int32_t Divisor;
+    int32_t Step2 = 2;
+    int32_t CursorCell = 2;
+
+protected:
+    // The per-pixel pattern with the leaf's divisor as a constant and its SpreadError
+    // called directly.
+    template <class Self>
+    void DitherPixelAs(Self& self, uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed,
+                       uint8_t& outGreen, uint8_t& outBlue)
+    {
+        constexpr int D = Self::KernelDivisor;
+        const int source[3] = {red, green, blue};
+        int corrected[3];
+        for (int ch = 0; ch < 3; ++ch)
+            corrected[ch] = Clamp255(source[ch] + (ErrorCursor(ch, 0)[0] + D / 2) / D);
+        TDitherEngine::DitherPixel(uint8_t(corrected[0]), uint8_t(corrected[1]), uint8_t(corrected[2]), index, outRed,
+                                   outGreen, outBlue);
+        const int chosen[3] = {outRed, outGreen, outBlue};
+        // A zero error adds nothing, so the kernel runs without a test.
+        for (int ch = 0; ch < 3; ++ch)
+            self.Self::SpreadError(ErrorCursor(ch, 0), ErrorCursor(ch, 1), ErrorCursor(ch, 2),
+                                   corrected[ch] - chosen[ch]);
+        CursorCell += ScanDirection;
+    }
+
+private:
+    ErrorRowSet rows_;
+};
+
+class TStuckiDitherer final : public T5by3Ditherer
+{
+public:
+    static constexpr int KernelDivisor = 42;
+    TStuckiDitherer(int32_t lineWidth, TColorLookup* colorLookup) : T5by3Ditherer(lineWidth, colorLookup, KernelDivisor)
+    {
+    }
+    void DitherPixel(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
+                     uint8_t& outBlue) override
+    {
+        DitherPixelAs(*this, red, green, blue, index, outRed, outGreen, outBlue);
+    }
+    void SpreadError(int* row0, int* row1, int* row2, int e) override
+    {
+        const int d = ScanDirection, d2 = Step2;
+        row0[d] += 8 * e;
+        row0[d2] += 4 * e;
+        row1[-d2] += 2 * e;
+        row1[-d] += 4 * e;
+        row1[0] += 8 * e;
+        row1[d] += 4 * e;
+        row1[d2] += 2 * e;
+        row2[-d2] += e;
+        row2[-d] += 2 * e;
+        row2[0] += 4 * e;
+        row2[d] += 2 * e;
+        row2[d2] += e;
+    }
+};
+
+class TSierraDitherer final : public T5by3Ditherer
+{
+public:
+    static constexpr int KernelDivisor = 32;
+    TSierraDitherer(int32_t lineWidth, TColorLookup* colorLookup) : T5by3Ditherer(lineWidth, colorLookup, KernelDivisor)
+    {
+    }
+    void DitherPixel(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
+                     uint8_t& outBlue) override
+    {
+        DitherPixelAs(*this, red, green, blue, index, outRed, outGreen, outBlue);
+    }
+    void SpreadError(int* row0, int* row1, int* row2, int e) override
+    {
+        const int d = ScanDirection, d2 = Step2;
+        row0[d] += 5 * e;
+        row0[d2] += 3 * e;
+        row1[-d2] += 2 * e;
+        row1[-d] += 4 * e;
+        row1[0] += 5 * e;
+        row1[d] += 4 * e;
+        row1[d2] += 2 * e;
+        row2[-d] += 2 * e;
+        row2[0] += 3 * e;
+        row2[d] += 2 * e;
+    }
+};
+
+class TJaJuNiDitherer final : public T5by3Ditherer
+{
+public:
+    static constexpr int KernelDivisor = 48;
+    TJaJuNiDitherer(int32_t lineWidth, TColorLookup* colorLookup) : T5by3Ditherer(lineWidth, colorLookup, KernelDivisor)
+    {
+    }
+    void DitherPixel(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
+                     uint8_t& outBlue) override
+    {
+        DitherPixelAs(*this, red, green, blue, index, outRed, outGreen, outBlue);
+    }
+    void SpreadError(int* row0, int* row1, int* row2, int e) override
+    {
+        const int d = ScanDirection, d2 = Step2;
+        row0[d] += 7 * e;
+        row0[d2] += 5 * e;
+        row1[-d2] += 3 * e;
+        row1[-d] += 5 * e;
+        row1[0] += 7 * e;
+        row1[d] += 5 * e;
+        row1[d2] += 3 * e;
+        row2[-d2] += e;
+        row2[-d] += 3 * e;
+        row2[0] += 5 * e;
+        row2[d] += 3 * e;
+        row2[d2] += e;
+    }
+};
+
+// Stevenson-Arce: four rows per channel of `LineWidth` + 6 cells; column x in cell x + 3.
+class TSteveArcheDitherer final : public TDitherEngine
+{
+public:
+    static constexpr int KernelDivisor = 200;
+    TSteveArcheDitherer(int32_t lineWidth, TColorLookup* colorLookup);
+
+    void DitherPixel(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
+                     uint8_t& outBlue) override
+    {
+        const int source[3] = {red, green, blue};
+        int corrected[3];
+        for (int ch = 0; ch < 3; ++ch)
+            corrected[ch] = Clamp255(source[ch] + (ErrorCursor(ch, 0)[0] + 100) / 200);
+        TDitherEngine::DitherPixel(uint8_t(corrected[0]), uint8_t(corrected[1]), uint8_t(corrected[2]), index, outRed,
+                                   outGreen, outBlue);
+        const int chosen[3] = {outRed, outGreen, outBlue};
+        const int d = ScanDirection, d2 = Step2, d3 = Step3;
+        for (int ch = 0; ch < 3; ++ch) {
+            const int e = corrected[ch] - chosen[ch];
+            int* row0 = ErrorCursor(ch, 0);
+            int* row1 = ErrorCursor(ch, 1);
+            int* row2 = ErrorCursor(ch, 2);
+            int* row3 = ErrorCursor(ch, 3);
+            row0[d2] += 32 * e;
+            row1[-d3] += 12 * e;
+            row1[-d] += 26 * e;
+            row1[d] += 30 * e;
+            row1[d3] += 16 * e;
+            row2[-d2] += 12 * e;
+            row2[0] += 26 * e;
+            row2[d2] += 12 * e;
+            row3[-d3] += 5 * e;
+            row3[-d] += 12 * e;
+            row3[d] += 12 * e;
+            row3[d3] += 5 * e;
+        }
+        CursorCell += ScanDirection;
+    }
+    void EndLine() override;
+
+    int* ErrorRow(int channel, int row) { return rows_.Row(channel, row); }
+    int* ErrorCursor(int channel, int row) { return rows_.Row(channel, row) + CursorCell; }
+
+    int32_t Step2 = 2;
+    int32_t Step3 = 3;
+    int32_t CursorCell = 3;
+
+private:
+    ErrorRowSet rows_;
+};
+
+// Burkes: two rows per channel of `LineWidth` + 4 cells; column x in cell x + 2.
+class TBurkesDitherer final : public TDitherEngine
+{
+public:
+    static constexpr int KernelDivisor = 32;
+    TBurkesDitherer(int32_t lineWidth, TColorLookup* colorLookup);
+
+    void DitherPixel(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
+                     uint8_t& outBlue) override
+    {
+        const int source[3] = {red, green, blue};
+        int corrected[3];
+        for (int ch = 0; ch < 3; ++ch)
+            corrected[ch] = Clamp255(source[ch] + (ErrorCursor(ch, 0)[0] + 16) / 32);
+        TDitherEngine::DitherPixel(uint8_t(corrected[0]), uint8_t(corrected[1]), uint8_t(corrected[2]), index, outRed,
+                                   outGreen, outBlue);
+        const int chosen[3] = {outRed, outGreen, outBlue};
+        const int d = ScanDirection, d2 = Step2;
+        for (int ch = 0; ch < 3; ++ch) {
+            const int e = corrected[ch] - chosen[ch];
+            int* row0 = ErrorCursor(ch, 0);
+            int* row1 = ErrorCursor(ch, 1);
+            row0[d] += 8 * e;
+            row0[d2] += 4 * e;
+            row1[-d2] += 2 * e;
+            row1[-d] += 4 * e;
+            row1[0] += 8 * e;
+            row1[d] += 4 * e;
+            row1[d2] += 2 * e;
+        }
+        CursorCell += ScanDirection;
+    }
+    void EndLine() override;
+
+    int* ErrorRow(int channel, int row) { return rows_.Row(channel, row); }
+    int* ErrorCursor(int channel, int row) { return rows_.Row(channel, row) + CursorCell; }
+
+    int32_t Step2 = 2;
+    int32_t CursorCell = 2;
+
+private:
+    ErrorRowSet rows_;
+};
+
+// The ditherer of a kind for a picture `lineWidth` pixels wide; nullptr for a value
+// outside 0..6.
+std::unique_ptr<TDitherEngine> CreateDitherer(int kind, int32_t lineWidth, TColorLookup* colorLookup);
+
+} // namespace tesselka

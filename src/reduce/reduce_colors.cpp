@@ -1,0 +1,261 @@
+#include "reduce/reduce_colors.h"
+
+#include "common/error.h"
+#include "reduce/color_lookup.h"
+#include "reduce/dither_engine.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include <sys/mman.h>
+
+namespace tesselka {
+
+namespace {
+
+constexpr size_t HugePage = size_t(2) << 20;
+
+// Full-size index buffers are asked to be backed by huge pages: the first touch of
+// fresh 4 KiB pages costs more than the reduction of a small picture.
+uint8_t* AllocateIndices(size_t bytes)
+{
+    void* p = nullptr;
+    if (bytes >= HugePage) {
+        size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
+        p = std::aligned_alloc(HugePage, rounded);
+        if (p)
+            madvise(p, rounded, MADV_HUGEPAGE);
+    } else {
+        p = std::malloc(std::max<size_t>(bytes, 1));
+    }
+    if (!p)
+        throw std::bad_alloc();
+    return static_cast<uint8_t*>(p);
+}
+
+void PutU16(std::vector<uint8_t>& out, size_t at, uint32_t v)
+{
+    out[at] = uint8_t(v);
+    out[at + 1] = uint8_t(v >> 8);
+}
+
+void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out[at + size_t(i)] = uint8_t(v >> (8 * i));
+}
+
+// Serpentine rows through a ditherer of a known type: the qualified calls run the
+// class's own DitherPixel and EndLine without a virtual call per pixel.
+template <class Engine>
+bool DitherRows(Engine& engine, const Bitmap32& picture, IndexedBitmap& result, const ReductionProgress& progress)
+{
+    const int width = picture.Width();
+    const int height = picture.Height();
+    for (int y = 0; y < height; ++y) {
+        const TColor32* src = picture.Row(y);
+        uint8_t* __restrict dst = result.Row(y);
+        while (uint32_t(engine.CurrentColumn) < uint32_t(width)) {
+            const int x = engine.CurrentColumn;
+            const TColor32 p = src[x];
+            uint8_t index, red, green, blue;
+            engine.Engine::DitherPixel(uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), index, red, green, blue);
+            dst[x] = index;
+        }
+        engine.Engine::EndLine();
+        if (progress && ((y + 1) % 64 == 0 || y + 1 == height) && !progress(y + 1, height))
+            return false;
+    }
+    return true;
+}
+
+bool RunDitherer(TDitherEngine& engine, int kind, const Bitmap32& picture, IndexedBitmap& result,
+                 const ReductionProgress& progress)
+{
+    switch (kind) {
+    case DitherFloydSteinberg:
+        return DitherRows(static_cast<TFloydSteinbergDitherer&>(engine), picture, result, progress);
+    case DitherStucki:
+        return DitherRows(static_cast<TStuckiDitherer&>(engine), picture, result, progress);
+    case DitherSierra:
+        return DitherRows(static_cast<TSierraDitherer&>(engine), picture, result, progress);
+    case DitherJarvisJudiceNinke:
+        return DitherRows(static_cast<TJaJuNiDitherer&>(engine), picture, result, progress);
+    case DitherStevensonArce:
+        return DitherRows(static_cast<TSteveArcheDitherer&>(engine), picture, result, progress);
+    case DitherBurkes:
+        return DitherRows(static_cast<TBurkesDitherer&>(engine), picture, result, progress);
+    default:
+        return DitherRows(engine, picture, result, progress);
+    }
+}
+
+// The palette and lookup of a mode; false for the modes that are not provided.
+bool MakeLookup(ReductionMode mode, const ReductionPalette& customPalette,
+                std::vector<ReductionPalette::Entry>& palette, std::unique_ptr<TColorLookup>& lookup)
+{
+    palette.clear();
+    switch (mode) {
+    case ReduceCustomPalette: {
+        auto fast = std::make_unique<TFastColorLookup>(customPalette);
+        palette.assign(fast->PaletteTable.begin(), fast->PaletteTable.begin() + fast->ColorCount);
+        lookup = std::move(fast);
+        return true;
+    }
+    case ReduceMonochrome:
+        palette = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+        lookup = std::make_unique<TMonochromeLookup>();
+        return true;
+    case ReduceGray256:
+        for (int i = 0; i < 256; ++i)
+            palette.push_back({uint8_t(i), uint8_t(i), uint8_t(i), 0});
+        lookup = std::make_unique<TGrayScaleLookup>();
+        return true;
+    case ReduceWeb216:
+        for (int r = 0; r < 6; ++r)
+            for (int g = 0; g < 6; ++g)
+                for (int b = 0; b < 6; ++b)
+                    palette.push_back({uint8_t(51 * r), uint8_t(51 * g), uint8_t(51 * b), 0});
+        lookup = std::make_unique<TNetscapeColorLookup>();
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+IndexedBitmap::IndexedBitmap(IndexedBitmap&& other) noexcept
+    : Palette(std::move(other.Palette)), data_(other.data_), capacity_(other.capacity_), width_(other.width_),
+      height_(other.height_)
+{
+    other.data_ = nullptr;
+    other.capacity_ = 0;
+    other.width_ = other.height_ = 0;
+}
+
+IndexedBitmap& IndexedBitmap::operator=(IndexedBitmap&& other) noexcept
+{
+    if (this != &other) {
+        std::free(data_);
+        Palette = std::move(other.Palette);
+        data_ = other.data_;
+        capacity_ = other.capacity_;
+        width_ = other.width_;
+        height_ = other.height_;
+        other.data_ = nullptr;
+        other.capacity_ = 0;
+        other.width_ = other.height_ = 0;
+    }
+    return *this;
+}
+
+IndexedBitmap::~IndexedBitmap()
+{
+    std::free(data_);
+}
+
+void IndexedBitmap::SetSize(int width, int height)
+{
+    if (!Bitmap32::SizeAllowed(width, height))
+        throw Error("Invalid image dimensions");
+    size_t bytes = size_t(width) * size_t(height);
+    if (bytes > capacity_) {
+        std::free(data_);
+        data_ = nullptr;
+        capacity_ = 0;
+        width_ = height_ = 0;
+        try {
+            data_ = AllocateIndices(bytes);
+        } catch (const std::bad_alloc&) {
+            throw Error("Failed to allocate memory for GIF DIB");
+        }
+        capacity_ = bytes;
+    }
+    width_ = width;
+    height_ = height;
+}
+
+std::vector<uint8_t> IndexedBitmap::BmpBytes() const
+{
+    constexpr size_t FileHeader = 14;
+    constexpr size_t InfoSize = 40 + 256 * 4;
+    const size_t stride = (size_t(width_) + 3) / 4 * 4;
+    const size_t pixelBytes = stride * size_t(height_);
+    std::vector<uint8_t> out(FileHeader + InfoSize + pixelBytes, 0);
+
+    out[0] = 'B';
+    out[1] = 'M';
+    PutU32(out, 2, uint32_t(out.size()));
+    PutU32(out, 10, uint32_t(FileHeader + InfoSize));
+
+    PutU32(out, 14, 40);
+    PutU32(out, 18, uint32_t(width_));
+    PutU32(out, 22, uint32_t(height_)); // positive: rows stored bottom-up
+    PutU16(out, 26, 1);
+    PutU16(out, 28, 8);
+    // Compression, image size and both resolutions stay 0.
+    PutU32(out, 46, 256);
+    PutU32(out, 50, uint32_t(Palette.size()));
+
+    size_t table = FileHeader + 40;
+    for (size_t i = 0; i < Palette.size() && i < 256; ++i) {
+        out[table + 4 * i] = Palette[i].blue;
+        out[table + 4 * i + 1] = Palette[i].green;
+        out[table + 4 * i + 2] = Palette[i].red;
+    }
+
+    uint8_t* pixels = out.data() + FileHeader + InfoSize;
+    for (int y = 0; y < height_; ++y)
+        std::memcpy(pixels + size_t(height_ - 1 - y) * stride, Row(y), size_t(width_));
+    return out;
+}
+
+void IndexedBitmap::ToBitmap32(Bitmap32& target) const
+{
+    TColor32 colors[256];
+    std::fill_n(colors, 256, clBlack32);
+    for (size_t i = 0; i < Palette.size() && i < 256; ++i)
+        colors[i] = Color32(Palette[i].red, Palette[i].green, Palette[i].blue);
+    target.SetSize(width_, height_);
+    const size_t count = size_t(width_) * size_t(height_);
+    const uint8_t* src = data_;
+    TColor32* dst = target.Bits();
+    for (size_t i = 0; i < count; ++i)
+        dst[i] = colors[src[i]];
+}
+
+bool ReduceBitmapColors(const Bitmap32& picture, ReductionMode mode, DitherKind kind, int reductionBits,
+                        const ReductionPalette& customPalette, IndexedBitmap& result, const ReductionProgress& progress)
+{
+    (void)reductionBits; // only the optimised-palette modes use it, and they are not provided
+    result.SetSize(0, 0);
+    result.Palette.clear();
+    if (mode != ReduceCustomPalette && mode != ReduceMonochrome && mode != ReduceGray256 && mode != ReduceWeb216)
+        throw Error("Reduction mode " + std::to_string(int(mode)) + " is not supported");
+    if (picture.Width() == 0 || picture.Height() == 0)
+        throw Error("Invalid image dimensions");
+
+    std::vector<ReductionPalette::Entry> palette;
+    std::unique_ptr<TColorLookup> lookup;
+    MakeLookup(mode, customPalette, palette, lookup);
+    if (lookup->ColorCount == 0)
+        return true;
+    std::unique_ptr<TDitherEngine> ditherer = CreateDitherer(int(kind), picture.Width(), lookup.get());
+    if (!ditherer)
+        return true;
+
+    result.SetSize(picture.Width(), picture.Height());
+    result.Palette = std::move(palette);
+    if (!RunDitherer(*ditherer, int(kind), picture, result, progress)) {
+        result.SetSize(0, 0);
+        result.Palette.clear();
+        return false;
+    }
+    return true;
+}
+
+} // namespace tesselka

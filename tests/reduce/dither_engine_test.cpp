@@ -1,0 +1,220 @@
+// Hand-worked cases of the ditherers, driven through their virtual interface. The
+// numbers in the comments are the arithmetic done by hand; the expected indices and
+// error cells follow from it.
+#include "reduce/dither_engine.h"
+
+#include "reduce_test_util.h"
+
+#include <gtest/gtest.h>
+
+namespace tesselka {
+namespace {
+
+using test::GreyColumn;
+using test::PaletteOf;
+using test::PictureOf;
+using test::RunVirtual;
+
+const ReductionPalette BlackWhite = PaletteOf({{0, 0, 0}, {255, 255, 255}});
+
+std::vector<int> Dither(int kind, const Bitmap32& picture, const ReductionPalette& palette)
+{
+    TFastColorLookup lookup(palette);
+    std::unique_ptr<TDitherEngine> engine = CreateDitherer(kind, picture.Width(), &lookup);
+    return RunVirtual(*engine, picture);
+}
+
+TEST(Ditherers, NearestVisitsSecondRowRightToLeftThroughTheCache)
+{
+    // (8, 8, 8) and (15, 15, 15) share a cell. Visited right to left, (15, 15, 15) is
+    // asked first and gets entry 1 (27 against 45); (8, 8, 8) then takes the cell's answer.
+    // Left to right both would get entry 0.
+    Bitmap32 picture = PictureOf(2, {{200, 200, 200}, {200, 200, 200}, {8, 8, 8}, {15, 15, 15}});
+    std::vector<int> indices = Dither(DitherNearest, picture, PaletteOf({{0, 0, 0}, {24, 24, 24}}));
+    EXPECT_EQ(indices, (std::vector<int>{1, 1, 1, 1}));
+
+    // The first row runs left to right: (8, 8, 8) first, so both get entry 0.
+    Bitmap32 firstRow = PictureOf(2, {{8, 8, 8}, {15, 15, 15}});
+    EXPECT_EQ(Dither(DitherNearest, firstRow, PaletteOf({{0, 0, 0}, {24, 24, 24}})), (std::vector<int>{0, 0}));
+}
+
+TEST(Ditherers, EveryKindHandlesAOnePixelWideColumn)
+{
+    // Every kernel write beside the pixel lands in margin cells; only the weights
+    // straight below reach later pixels.
+    struct Case
+    {
+        int kind;
+        int grey;
+        std::vector<int> expected;
+    };
+    const Case cases[] = {
+        {DitherNearest, 100, {0, 0, 0, 0}},
+        // Burkes 8/32 down: 100; 100+816/32=125; 100+1016/32=131 -> white; 100-976/32=70.
+        {DitherBurkes, 100, {0, 0, 1, 0}},
+        // Stucki 8/42 and 4/42: 100; 119; 132 -> white; 100 + trunc(-487/42) = 89.
+        {DitherStucki, 100, {0, 0, 1, 0}},
+        // Sierra 5/32 and 3/32: 100; 116; 128 -> white (381 against 384); 92.
+        {DitherSierra, 100, {0, 0, 1, 0}},
+        // Jarvis 7/48 and 5/48: 100; 115; 127 stays black (381 against 384); 131 -> white.
+        {DitherJarvisJudiceNinke, 100, {0, 0, 0, 1}},
+        // Stevenson-Arce 26/200 two rows down: 120; 120; 136 w; 136 w; 106; 106; 134 w.
+        {DitherStevensonArce, 120, {0, 0, 1, 1, 0, 0, 1}},
+        // Floyd-Steinberg on one column: 3/16 of the error of two rows up, through the
+        // cell the cursor reads on every second row: 120; 120; 143 -> white; 143 -> white.
+        {DitherFloydSteinberg, 120, {0, 0, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::array<int, 3>> pixels(c.expected.size(), {c.grey, c.grey, c.grey});
+        EXPECT_EQ(Dither(c.kind, PictureOf(1, pixels), BlackWhite), c.expected) << "kind " << c.kind;
+    }
+}
+
+TEST(Ditherers, FloydSteinbergRunningValuesOverTwoRows)
+{
+    // 2 x 2 of grey 100, black and white. One channel stands for all three.
+    TFastColorLookup lookup(BlackWhite);
+    TFloydSteinbergDitherer fs(2, &lookup);
+
+    uint8_t index, r, g, b;
+    // (0,0): 100, black, e = 100: cell 0 = 300, Pending 500, LastError 100, Carry 700.
+    fs.DitherPixel(100, 100, 100, index, r, g, b);
+    EXPECT_EQ(index, 0);
+    EXPECT_EQ(fs.ErrorRow(1)[0], 300);
+    EXPECT_EQ(fs.Pending[1], 500);
+    EXPECT_EQ(fs.Carry[1], 700);
+    // (1,0): 100 + 708/16 = 144, white, e = -111: cell 1 = 500 - 333, Pending 100 - 555.
+    fs.DitherPixel(100, 100, 100, index, r, g, b);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(fs.ErrorRow(1)[1], 167);
+    EXPECT_EQ(fs.Pending[1], -455);
+    EXPECT_EQ(fs.LastError[1], -111);
+    // End of row: Pending goes to cell 2, one past the row; the cursor moves to cell 3.
+    fs.EndLine();
+    EXPECT_EQ(fs.ErrorRow(2)[2], -455);
+    EXPECT_EQ(fs.Carry[2], 0);
+    EXPECT_EQ(fs.Pending[2], 0);
+    EXPECT_EQ(fs.CurrentColumn, 1);
+    EXPECT_EQ(fs.CursorCell, 3);
+
+    // (1,1) reads cell 3 (0): 100, black, e = 100: cell 3 = 300.
+    fs.DitherPixel(100, 100, 100, index, r, g, b);
+    EXPECT_EQ(index, 0);
+    // (0,1) reads cell 2 (-455) + Carry 700: 100 + 253/16 = 115, black, e = 115:
+    // cell 2 = 500 + 345, Pending = 100 + 575 = 675, which the row end puts in cell 1.
+    fs.DitherPixel(100, 100, 100, index, r, g, b);
+    EXPECT_EQ(index, 0);
+    fs.EndLine();
+    for (int ch = 0; ch < 3; ++ch) {
+        const int* cells = fs.ErrorRow(ch);
+        EXPECT_EQ(std::vector<int>(cells, cells + 4), (std::vector<int>{300, 675, 845, 300})) << "channel " << ch;
+    }
+    EXPECT_EQ(fs.CursorCell, 0);
+    EXPECT_EQ(fs.CurrentColumn, 0);
+}
+
+TEST(Ditherers, FloydSteinbergZeroErrorLeavesCellPendingAndLastError)
+{
+    TFastColorLookup lookup(PaletteOf({{0, 0, 0}, {100, 100, 100}, {255, 255, 255}}));
+    TFloydSteinbergDitherer fs(3, &lookup);
+    uint8_t index, r, g, b;
+    // 60 -> grey, e = -40: cell 0 = -120, Pending -200, LastError -40, Carry -280.
+    fs.DitherPixel(60, 60, 60, index, r, g, b);
+    EXPECT_EQ(index, 1);
+    // 117 + trunc(-272/16) = 100 exactly: e = 0.
+    fs.DitherPixel(117, 117, 117, index, r, g, b);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(fs.Carry[0], 0);
+    EXPECT_EQ(fs.ErrorRow(0)[1], 0);
+    EXPECT_EQ(fs.Pending[0], -200);
+    EXPECT_EQ(fs.LastError[0], -40);
+    fs.DitherPixel(100, 100, 100, index, r, g, b);
+    fs.EndLine();
+    // The first pixel's Pending survives two zero errors and closes the row.
+    EXPECT_EQ(fs.ErrorRow(0)[3], -200);
+    EXPECT_EQ(fs.ErrorRow(0)[0], -120);
+}
+
+TEST(Ditherers, CorrectedValuesAreClampedBeforeTheErrorIsMeasured)
+{
+    const ReductionPalette blackGrey = PaletteOf({{0, 0, 0}, {100, 100, 100}});
+    uint8_t index, r, g, b;
+    {
+        // 255 -> grey, e = 155 (8/32 down); 255 + 1256/32 = 294 clamps to 255: e = 155 again.
+        TFastColorLookup lookup(blackGrey);
+        TBurkesDitherer burkes(1, &lookup);
+        burkes.DitherPixel(255, 255, 255, index, r, g, b);
+        burkes.EndLine();
+        burkes.DitherPixel(255, 255, 255, index, r, g, b);
+        EXPECT_EQ(burkes.ErrorRow(0, 1)[2], 8 * 155);
+    }
+    {
+        // 0 -> grey, e = -100; 0 + trunc(-784/32) = -24 clamps to 0: e = -100 again.
+        TFastColorLookup lookup(PaletteOf({{100, 100, 100}, {255, 255, 255}}));
+        TBurkesDitherer burkes(1, &lookup);
+        burkes.DitherPixel(0, 0, 0, index, r, g, b);
+        burkes.EndLine();
+        burkes.DitherPixel(0, 0, 0, index, r, g, b);
+        EXPECT_EQ(burkes.ErrorRow(2, 1)[2], -8 * 100);
+    }
+    {
+        // Floyd-Steinberg: Carry 7 x 155 pushes 255 to 323, clamped; cell 1 = Pending
+        // 775 + 3 x 155, Pending = 155 + 5 x 155.
+        TFastColorLookup lookup(blackGrey);
+        TFloydSteinbergDitherer fs(2, &lookup);
+        fs.DitherPixel(255, 255, 255, index, r, g, b);
+        fs.DitherPixel(255, 255, 255, index, r, g, b);
+        EXPECT_EQ(fs.ErrorRow(0)[1], 1240);
+        EXPECT_EQ(fs.Pending[0], 930);
+    }
+}
+
+TEST(Ditherers, ExactPaletteColoursGiveNearestColourIndicesForEveryKind)
+{
+    // The eight corners of the colour cube lie in eight different cells, so every error
+    // is 0 and no kind spreads anything.
+    ReductionPalette corners;
+    std::vector<std::array<int, 3>> colours;
+    for (int i = 0; i < 8; ++i) {
+        std::array<int, 3> c = {i & 1 ? 255 : 0, i & 2 ? 255 : 0, i & 4 ? 255 : 0};
+        colours.push_back(c);
+        corners.entries.push_back({uint8_t(c[0]), uint8_t(c[1]), uint8_t(c[2]), 4});
+    }
+    std::vector<std::array<int, 3>> pixels;
+    std::vector<int> expected;
+    for (int i = 0; i < 13 * 7; ++i) {
+        int k = (i * 5 + i / 3) % 8;
+        pixels.push_back(colours[size_t(k)]);
+        expected.push_back(k);
+    }
+    Bitmap32 picture = PictureOf(13, pixels);
+    for (int kind = DitherNearest; kind <= DitherBurkes; ++kind)
+        EXPECT_EQ(Dither(kind, picture, corners), expected) << "kind " << kind;
+}
+
+TEST(Ditherers, KernelRowsAreClearedAndRotatedAtTheEndOfARow)
+{
+    // Stevenson-Arce: row 3 of the first pixel's spread becomes row 0 three rows later
+    // and nothing else is left behind.
+    TFastColorLookup lookup(BlackWhite);
+    TSteveArcheDitherer sa(4, &lookup);
+    uint8_t index, r, g, b;
+    sa.DitherPixel(100, 100, 100, index, r, g, b); // black, e = 100 at column 0 (cell 3)
+    sa.CurrentColumn = 4;                          // end the row after one pixel
+    sa.EndLine();
+    EXPECT_EQ(sa.ScanDirection, -1);
+    EXPECT_EQ(sa.Step3, -3);
+    EXPECT_EQ(sa.CursorCell, 4 + 2);
+    // Former row 1 (-3d: 12, -d: 26, +d: 30, +3d: 16 around cell 3) is now row 0.
+    const int* row0 = sa.ErrorRow(0, 0);
+    EXPECT_EQ(std::vector<int>(row0, row0 + 10), (std::vector<int>{1200, 0, 2600, 0, 3000, 0, 1600, 0, 0, 0}));
+    sa.EndLine();
+    sa.EndLine();
+    const int* row3 = sa.ErrorRow(0, 0);
+    EXPECT_EQ(std::vector<int>(row3, row3 + 10), (std::vector<int>{500, 0, 1200, 0, 1200, 0, 500, 0, 0, 0}));
+    const int* cleared = sa.ErrorRow(0, 3);
+    EXPECT_EQ(std::vector<int>(cleared, cleared + 10), std::vector<int>(10, 0));
+}
+
+} // namespace
+} // namespace tesselka

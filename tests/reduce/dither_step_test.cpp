@@ -1,0 +1,174 @@
+// Dither Image in the real main window.
+#include "app/form1.h"
+#include "reduce/reduce_colors.h"
+#include "support/scripted_platform.h"
+#include "widgets/img_view32.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace tesselka {
+namespace {
+
+class DitherStep : public ::testing::Test
+{
+protected:
+    void SetUp() override { form.show(); }
+
+    std::set<TColor> Colours(const Bitmap32& b) const
+    {
+        std::set<TColor> out;
+        for (int y = 0; y < b.Height(); ++y)
+            for (int x = 0; x < b.Width(); ++x)
+                out.insert(WinColor(b.Pixel(x, y)));
+        return out;
+    }
+    std::set<TColor> Selected() const
+    {
+        std::set<TColor> out;
+        for (int i = 0; i < form.PaletteCount; ++i)
+            out.insert(TColor(form.SelectedColors[size_t(i)]));
+        return out;
+    }
+    int TickedBoxes() const
+    {
+        int n = 0;
+        for (QCheckBox* box : form.PaletteBoxes)
+            n += box->isChecked();
+        return n;
+    }
+
+    test::ScriptedPlatform platform;
+    TForm1 form{platform, QCoreApplication::applicationDirPath()};
+};
+
+TEST_F(DitherStep, DithersTheStartPictureRightAfterStartUp)
+{
+    ASSERT_EQ(form.Stage, 0);
+    ASSERT_FALSE(form.WorkPicture.Empty());
+    form.BitBtn2->click();
+
+    EXPECT_EQ(form.Stage, 1);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(form.DitherSettings.kind, DitherStucki); // dm2 is checked at start
+    EXPECT_EQ(form.PaletteCount, TickedBoxes());
+    EXPECT_EQ(form.SelectedColors[size_t(form.PaletteCount)], -1);
+
+    // The view shows the full-size dithered picture, exactly the engine's result.
+    IndexedBitmap expected;
+    int n = 0;
+    ASSERT_TRUE(
+        ReduceBitmapColors(form.WorkPicture, ReduceCustomPalette, DitherStucki, 8, form.BuildPalette(n), expected));
+    Bitmap32 expectedPicture;
+    expected.ToBitmap32(expectedPicture);
+    EXPECT_TRUE(form.image1->Bitmap() == expectedPicture);
+
+    // The grids hold palette colours only: 96 studs wide, and 96 / (2 / 5) for the mix.
+    EXPECT_EQ(form.StudImage.Width(), 96);
+    EXPECT_EQ(form.MixStudImage.Width(), 240);
+    std::set<TColor> palette = Selected();
+    for (TColor c : Colours(form.StudImage))
+        EXPECT_TRUE(palette.count(c)) << std::hex << c;
+    for (TColor c : Colours(form.MixStudImage))
+        EXPECT_TRUE(palette.count(c)) << std::hex << c;
+    // The cell shape of the style is back after the mix pass.
+    EXPECT_EQ(form.CellWidth, 5);
+    EXPECT_EQ(form.CellHeight, 2);
+
+    // A second run without changes gives the same grid.
+    const Bitmap32 first = form.StudImage;
+    form.BitBtn2->click();
+    EXPECT_TRUE(form.StudImage == first);
+}
+
+TEST_F(DitherStep, SingleColourPaletteGivesASingleColourGrid)
+{
+    form.BitBtn9->click(); // None
+    form.PaletteBoxes[3]->setChecked(true);
+    form.dm1->setChecked(true);
+    form.BitBtn2->click();
+
+    EXPECT_EQ(form.DitherSettings.kind, DitherFloydSteinberg);
+    ASSERT_EQ(form.PaletteCount, 1);
+    const std::set<TColor> only = {TColor(form.SelectedColors[0])};
+    EXPECT_EQ(Colours(form.StudImage), only);
+    EXPECT_EQ(Colours(form.image1->Bitmap()), only);
+}
+
+TEST_F(DitherStep, NoBoxTickedEmptiesTheViewAndKeepsTheGrid)
+{
+    form.BitBtn2->click();
+    const Bitmap32 grid = form.StudImage;
+    form.BitBtn9->click();
+    form.BitBtn2->click();
+
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(form.PaletteCount, 0);
+    EXPECT_EQ(form.Stage, 1);
+    EXPECT_TRUE(form.image1->Bitmap().Empty());
+    EXPECT_TRUE(form.StudImage == grid);
+    EXPECT_EQ(form.SelectedColors[0], -1);
+}
+
+TEST_F(DitherStep, EmptyWidthStopsAtTheScalingAndKeepsTheViewAndStage)
+{
+    form.BitBtn2->click();
+    const Bitmap32 grid = form.StudImage;
+    const Bitmap32 shown = form.image1->Bitmap();
+    const Bitmap32 strip = form.PaletteStrip();
+    form.Stage = 0; // as after a tone change
+
+    form.Edit2->setText(QString());
+    form.dm7->setChecked(true);
+    form.BitBtn9->click();
+    form.PaletteBoxes[0]->setChecked(true);
+    form.BitBtn2->click();
+
+    EXPECT_EQ(platform.LastMessage(), QStringLiteral("'' is not a valid integer value"));
+    EXPECT_EQ(form.Stage, 0);
+    EXPECT_TRUE(form.StudImage == grid);
+    EXPECT_TRUE(form.image1->Bitmap() == shown);
+    EXPECT_TRUE(form.PaletteStrip() == strip);
+    // What ran before the scaling holds the new values.
+    EXPECT_EQ(form.DitherSettings.kind, DitherNearest);
+    EXPECT_EQ(form.SelectedColors[1], -1);
+    EXPECT_NE(form.SelectedColors[0], -1);
+
+    // Once the width is back the next run works normally.
+    form.Edit2->setText(QStringLiteral("20"));
+    form.BitBtn2->click();
+    EXPECT_EQ(form.Stage, 1);
+    EXPECT_EQ(form.StudImage.Width(), 20);
+    EXPECT_EQ(Colours(form.StudImage).size(), 1u);
+}
+
+TEST_F(DitherStep, AutoDitherRunsOncePerChangedPaletteBox)
+{
+    form.CheckBox45->setChecked(true);
+    const int before = TickedBoxes();
+    ASSERT_LT(before, PaletteSize);
+    const uint64_t revision = form.image1->Revision();
+    form.BitBtn5->click(); // All: every box that was not ticked changes
+    EXPECT_EQ(form.image1->Revision() - revision, uint64_t(PaletteSize - before));
+    EXPECT_EQ(form.PaletteCount, PaletteSize);
+    EXPECT_EQ(form.Stage, 1);
+
+    // Ticking a box that is already ticked changes nothing and does not dither.
+    const uint64_t afterAll = form.image1->Revision();
+    form.PaletteBoxes[0]->setChecked(true);
+    EXPECT_EQ(form.image1->Revision(), afterAll);
+    // A dither method click dithers once.
+    form.dm6->setChecked(true);
+    EXPECT_EQ(form.image1->Revision(), afterAll + 1);
+    EXPECT_EQ(form.DitherSettings.kind, DitherBurkes);
+}
+
+} // namespace
+} // namespace tesselka
