@@ -1,0 +1,130 @@
+// The part-size dialog and the Make LDraw button, in the real windows.
+#include "app/form1.h"
+#include "app/form2.h"
+#include "app/form3.h"
+
+#include "support/scripted_platform.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tesselka;
+using namespace tesselka::test;
+
+TEST(Form3, BoxesNamesAndDefaults)
+{
+    TForm3 form3;
+    EXPECT_EQ(form3.windowTitle(), QStringLiteral("Make Ldraw"));
+    const QList<QCheckBox*> boxes = form3.findChildren<QCheckBox*>();
+    EXPECT_EQ(boxes.size(), PartBoxCount);
+    const PartSizes sizes = form3.AllowedSizes();
+    for (const PartBoxInfo& info : PartBoxes) {
+        auto* box = form3.findChild<QCheckBox*>(QString::fromLatin1(info.name));
+        ASSERT_NE(box, nullptr) << info.name;
+        EXPECT_EQ(box->text(), QString::fromLatin1(info.caption));
+        // Only the 1-long boxes start ticked, and those cannot be unticked.
+        EXPECT_EQ(box->isChecked(), info.alwaysOn) << info.name;
+        EXPECT_EQ(box->isEnabled(), !info.alwaysOn) << info.name;
+        EXPECT_EQ(sizes.Allowed(info.box), info.alwaysOn) << info.name;
+    }
+    EXPECT_EQ(form3.findChild<QCheckBox*>(QStringLiteral("plate2x12"))->parentWidget()->objectName(),
+              form3.Groups[1]->objectName());
+    EXPECT_EQ(form3.Groups[4]->title(), QStringLiteral("2x Bricks"));
+
+    form3.Box(PartBox::plate1x4)->setChecked(true);
+    EXPECT_TRUE(form3.AllowedSizes().Allowed(PartBox::plate1x4));
+    EXPECT_FALSE(form3.AllowedSizes().Allowed(PartBox::plate1x6));
+}
+
+namespace {
+
+struct Windows
+{
+    ScriptedPlatform platform;
+    TForm1 form{platform, QCoreApplication::applicationDirPath()};
+    TForm2 form2{&form};
+    TForm3 form3{&form};
+    Windows()
+    {
+        form.SetDialogs(&form2, &form3);
+        form.show();
+        platform.messages.clear();
+        form.StudImage = Bitmap32(6, 3);
+        form.StudImage.Clear(clBlack32);
+        form.SourcePicture = Bitmap32(60, 30);
+    }
+};
+
+} // namespace
+
+TEST(MakeLDraw, RefusalsAndCancels)
+{
+    Windows w;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("m.ldr"));
+
+    w.form.Stage = 0;
+    w.platform.fileAnswers.push_back(path);
+    w.form.BitBtn8->click();
+    ASSERT_EQ(w.platform.messages.size(), 1u);
+    EXPECT_EQ(w.platform.LastMessage(),
+              QStringLiteral("I can not make the LDraw file till you have pressed the \"Make Mosaic\" button."));
+    EXPECT_EQ(w.platform.modalCount, 0);
+
+    w.form.Stage = 1;
+    w.platform.modalAnswer = [](QDialog&) { return false; };
+    w.form.BitBtn8->click();
+    EXPECT_EQ(w.platform.modalCount, 1);
+    EXPECT_TRUE(w.platform.fileDialogsShown.empty());
+
+    w.platform.modalAnswer = [](QDialog&) { return true; };
+    w.platform.fileAnswers.front() = std::nullopt;
+    w.form.BitBtn8->click();
+    ASSERT_EQ(w.platform.fileDialogsShown.size(), 1u);
+    EXPECT_EQ(w.platform.fileDialogsShown[0].Filter, QStringLiteral("LDraw (*.ldr)|*.ldr"));
+    EXPECT_EQ(w.platform.messages.size(), 1u);
+
+    // A style with no model is refused only after both dialogs.
+    w.form.ComboBox1->setEditText(QStringLiteral("1x Plates - stud mix"));
+    w.platform.fileAnswers.push_back(path);
+    w.form.BitBtn8->click();
+    EXPECT_EQ(w.platform.LastMessage(), QStringLiteral("Sorry i can't do that yet."));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
+}
+
+TEST(MakeLDraw, WritesTheStylesFilesWithTheTickedSizes)
+{
+    Windows w;
+    QTemporaryDir dir;
+    w.form.Stage = 2;
+    w.form.ComboBox1->setCurrentText(QStringLiteral("1x Plates - studs up"));
+    w.platform.modalAnswer = [](QDialog& dialog) {
+        static_cast<TForm3&>(dialog).Box(PartBox::plate1x6)->setChecked(true);
+        return true;
+    };
+    w.platform.fileAnswers.push_back(dir.filePath(QStringLiteral("m.ldr")));
+    w.form.BitBtn8->click();
+    EXPECT_TRUE(w.platform.messages.empty()) << w.platform.LastMessage().toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
+              (QStringList{"m.ldr", "m_1.ldr", "m_2.ldr", "m_3.ldr"}));
+    QFile file(dir.filePath(QStringLiteral("m.ldr")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromLatin1(file.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("0 Tesselka OWidth : 60\r\n")));
+    EXPECT_EQ(text.count(QStringLiteral("3666.DAT")), 3);
+
+    // A folder that does not exist: the standard I/O text in the error box.
+    w.platform.fileAnswers.push_back(dir.filePath(QStringLiteral("gone/m.ldr")));
+    w.form.BitBtn8->click();
+    ASSERT_FALSE(w.platform.messages.empty());
+    EXPECT_EQ(w.platform.messages.back().kind, MessageKind::Error);
+    EXPECT_EQ(w.platform.LastMessage(), QStringLiteral("File not found"));
+}
