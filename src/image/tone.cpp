@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <numbers>
@@ -55,16 +56,24 @@ int ChannelOfClamped(int v, const ToneSettings& s)
 
 // The grayscale value from the exact sum 100 y = 30 r + 59 g + 11 b. The extended
 // computation differs from the exact one by far less than 0.01, so it rounds the same
-// way except on exact halves, where its own tiny error decides: only those take the
-// slow path.
-inline int FastGray(int r, int g, int b)
+// way except on exact halves, where its own tiny error decides: those are marked -1 in
+// this table and take the slow path.
+struct GrayRounding
 {
-    const int hundredfold = 30 * r + 59 * g + 11 * b;
-    const int whole = hundredfold / 100;
-    const int rest = hundredfold - whole * 100;
-    if (rest == 50)
-        return GrayValue(r, g, b);
-    return whole + (rest > 50);
+    int16_t value[30 * 255 + 59 * 255 + 11 * 255 + 1];
+    GrayRounding()
+    {
+        for (int sum = 0; sum <= 100 * 255; ++sum) {
+            const int whole = sum / 100, rest = sum % 100;
+            value[sum] = int16_t(rest == 50 ? -1 : whole + (rest > 50));
+        }
+    }
+};
+
+const GrayRounding& GrayTable()
+{
+    static const GrayRounding table;
+    return table;
 }
 
 inline TColor32 Pack(int r, int g, int b)
@@ -112,27 +121,47 @@ void AdjustTone(const Bitmap32& source, Bitmap32& result, const ToneSettings& se
     const int invertXor = s.invert ? 0xFF : 0; // 255 - v for a byte
 
     if (s.grayscale) {
+        // The weights times each adjusted channel value, so a pixel costs three lookups,
+        // two additions and the rounding lookup.
+        int red30[256], green59[256], blue11[256];
+        for (int v = 0; v < 256; ++v) {
+            red30[v] = 30 * channel[v];
+            green59[v] = 59 * channel[v];
+            blue11[v] = 11 * channel[v];
+        }
+        const int16_t* rounding = GrayTable().value;
         for (size_t i = 0; i < count; ++i) {
             const TColor32 c = in[i];
-            const int y = FastGray(channel[(c >> 16) & 0xFF], channel[(c >> 8) & 0xFF], channel[c & 0xFF]) ^ invertXor;
+            const unsigned r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+            int y = rounding[red30[r] + green59[g] + blue11[b]];
+            if (y < 0) [[unlikely]]
+                y = GrayValue(channel[r], channel[g], channel[b]);
+            y ^= invertXor;
             out[i] = Pack(y, y, y);
         }
         return;
     }
 
     if (s.saturation != 0) {
-        // (d * (S + 255)) / 255 for every difference d = v - m in -255..255.
+        // (d * (S + 255)) / 255 for every difference d = v - m in -255..255, the mean of
+        // every channel sum, and the clamp of every possible result (-510..765), inverted
+        // when asked.
         int spread[511];
         for (int d = -255; d <= 255; ++d)
             spread[d + 255] = (d * (s.saturation + 255)) / 255;
+        int mean[766];
+        for (int sum = 0; sum < 766; ++sum)
+            mean[sum] = sum / 3;
+        uint8_t clampInvert[1276];
+        for (int v = -510; v <= 765; ++v)
+            clampInvert[v + 510] = uint8_t(ClampByte(v) ^ invertXor);
+        const int* spreadAt = spread + 255;
+        const uint8_t* finish = clampInvert + 510;
         for (size_t i = 0; i < count; ++i) {
             const TColor32 c = in[i];
             const int r = channel[(c >> 16) & 0xFF], g = channel[(c >> 8) & 0xFF], b = channel[c & 0xFF];
-            const int m = (r + g + b) / 3;
-            const int r2 = ClampByte(spread[r - m + 255] + m) ^ invertXor;
-            const int g2 = ClampByte(spread[g - m + 255] + m) ^ invertXor;
-            const int b2 = ClampByte(spread[b - m + 255] + m) ^ invertXor;
-            out[i] = Pack(r2, g2, b2);
+            const int m = mean[r + g + b];
+            out[i] = Pack(finish[spreadAt[r - m] + m], finish[spreadAt[g - m] + m], finish[spreadAt[b - m] + m]);
         }
         return;
     }
