@@ -438,3 +438,33 @@ TEST_F(MosaicWindowTest, TooLargeViewIsRefusedAndNothingIsLeftToEdit)
     EXPECT_EQ(form->Stage, 2);
     EXPECT_EQ(form->ViewWidth, 10000);
 }
+
+TEST_F(MosaicWindowTest, DitherMakeMosaicPaintAndUndoThroughTheRealButtons)
+{
+    form->BitBtn2->click(); // the start picture, 96 studs wide
+    ASSERT_EQ(form->Stage, 1) << platform.LastMessage().toStdString();
+    const Bitmap32 dithered = form->StudImage;
+    ASSERT_EQ(dithered.Width(), 96);
+    form->CheckBox42->setChecked(true);
+    form->BitBtn10->click();
+    ASSERT_EQ(form->Stage, 2);
+    EXPECT_EQ(form->ViewWidth, 480);
+    EXPECT_EQ(form->image1->Bitmap(), FullRender());
+
+    form->PenColor = 0x123456; // in no palette: surely a change
+    QTest::mouseMove(Viewport(), QPoint(20, 20));
+    form->image1->setFocus();
+    Press(QPoint(3, 3));
+    for (int x = 4; x < 40; x += 3)
+        Move(QPoint(x, 3));
+    Release(QPoint(40, 3));
+    EXPECT_EQ(form->UndoList.size(), 13);
+    EXPECT_EQ(StudAt(7, 1), TColor(0x123456));
+    EXPECT_EQ(form->image1->Bitmap(), FullRender());
+
+    while (!form->UndoList.isEmpty())
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(form->StudImage, dithered);
+    EXPECT_EQ(form->image1->Bitmap(), FullRender());
+    EXPECT_FALSE(form->Button3->isEnabled());
+}
