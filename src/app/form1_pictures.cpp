@@ -1,24 +1,193 @@
 // Pictures in and out, tone adjustments and grid scaling.
 #include "app/form1.h"
 
+#include "formats/picture_io.h"
+#include "image/grid_scale.h"
+#include "image/tone.h"
+#include "widgets/img_view32.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+
 namespace tesselka {
 
-void TForm1::BitBtn1Click() {}
-void TForm1::BitBtn7Click() {}
-void TForm1::Button11Click() {}
-void TForm1::Button2Click() {}
-void TForm1::BrightnessChange() {}
-void TForm1::ContrastChange() {}
-void TForm1::SaturationChange() {}
-void TForm1::DarknessChange() {}
-void TForm1::LightnessChange() {}
-void TForm1::SplitlightChange() {}
-void TForm1::Button6Click() {}
-void TForm1::Button7Click() {}
-void TForm1::Button8Click() {}
-void TForm1::Button9Click() {}
-void TForm1::Button10Click() {}
-void TForm1::AdjustTone() {}
-void TForm1::ScaleToGrid(const Bitmap32&, Bitmap32&, bool) {}
+namespace {
+
+std::string LocalPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+} // namespace
+
+void TForm1::BitBtn1Click()
+{
+    if (!platform_.ExecuteFileDialog(this, OpenPictureDialog))
+        return;
+    // The layers go before the read, so a failed read leaves the view without overlay.
+    image1->ClearLayers();
+    OverlayLayer = nullptr;
+    LayerOpacity->setEnabled(false);
+    try {
+        image1->SetBitmap(LoadPicture(LocalPath(OpenPictureDialog.FileName)));
+        SourcePicture = image1->Bitmap();
+        WorkPicture = image1->Bitmap();
+        Stage = 0;
+    } catch (const std::exception& e) {
+        ShowError(e);
+    }
+}
+
+void TForm1::BitBtn7Click()
+{
+    image1->ClearLayers();
+    OverlayLayer = nullptr;
+    LayerOpacity->setEnabled(false);
+    image1->SetBitmap(SourcePicture);
+    // Each control that actually changes runs its own handler and so the tone
+    // recomputation; the last one, with everything neutral, restores the picture.
+    GrayScale->setChecked(false);
+    Invert->setChecked(false);
+    for (QSlider* slider : {Brightness, Contrast, Saturation, Darkness, Lightness, Splitlight})
+        slider->setValue(0);
+    Stage = 0;
+}
+
+void TForm1::Button11Click()
+{
+    OpenDialog1.Filter = QStringLiteral("jpegs (*.jpg)|*.jpg|pngs (*.png)|*.png");
+    if (!platform_.ExecuteFileDialog(this, OpenDialog1))
+        return;
+    try {
+        image1->SetBitmap(LoadPicture(LocalPath(OpenDialog1.FileName)));
+        SourcePicture = image1->Bitmap();
+        WorkPicture = image1->Bitmap();
+        ScaleToGrid(SourcePicture, StudImage, false);
+        Stage = 1;
+    } catch (const std::exception& e) {
+        ShowError(e);
+    }
+}
+
+void TForm1::Button2Click()
+{
+    SaveDialog1.Filter = QStringLiteral("pngs (*.png)|*.png");
+    // The shared dialog's default extension belongs to the LDraw export; only while this
+    // dialog is up does a bare name get ".png" instead of ".ldr".
+    const QString keptExt = SaveDialog1.DefaultExt;
+    SaveDialog1.DefaultExt = QStringLiteral("png");
+    const bool chosen = platform_.ExecuteFileDialog(this, SaveDialog1);
+    SaveDialog1.DefaultExt = keptExt;
+    if (!chosen)
+        return;
+    try {
+        SavePng(image1->Bitmap(), LocalPath(SaveDialog1.FileName));
+    } catch (const std::exception& e) {
+        ShowError(e);
+    }
+}
+
+void TForm1::BrightnessChange()
+{
+    Label4->setText(QStringLiteral("Brightness ") + QString::number(Brightness->value()));
+    AdjustTone();
+}
+
+void TForm1::ContrastChange()
+{
+    Label6->setText(QStringLiteral("Contrast ") + QString::number(Contrast->value()));
+    AdjustTone();
+}
+
+void TForm1::SaturationChange()
+{
+    Label7->setText(QStringLiteral("Saturation ") + QString::number(Saturation->value()));
+    AdjustTone();
+}
+
+void TForm1::DarknessChange()
+{
+    Label8->setText(QStringLiteral("Darkness ") + QString::number(Darkness->value()));
+    AdjustTone();
+}
+
+void TForm1::LightnessChange()
+{
+    Label9->setText(QStringLiteral("Lightness ") + QString::number(Lightness->value()));
+    AdjustTone();
+}
+
+void TForm1::SplitlightChange()
+{
+    Label10->setText(QStringLiteral("Splitlight ") + QString::number(Splitlight->value()));
+    AdjustTone();
+}
+
+// The reset buttons only move their slider; its change handler runs if it moved.
+void TForm1::Button6Click()
+{
+    Brightness->setValue(0);
+}
+
+void TForm1::Button7Click()
+{
+    Contrast->setValue(0);
+}
+
+void TForm1::Button8Click()
+{
+    Saturation->setValue(0);
+}
+
+void TForm1::Button9Click()
+{
+    Darkness->setValue(0);
+}
+
+void TForm1::Button10Click()
+{
+    Lightness->setValue(0);
+}
+
+void TForm1::AdjustTone()
+{
+    try {
+        ToneSettings settings;
+        settings.brightness = Brightness->value();
+        settings.contrast = Contrast->value();
+        settings.saturation = Saturation->value();
+        settings.darkness = Darkness->value();
+        settings.lightness = Lightness->value();
+        settings.splitlight = Splitlight->value();
+        settings.grayscale = GrayScale->isChecked();
+        settings.invert = Invert->isChecked();
+        // Straight into WorkPicture and then the view: both keep their buffers between
+        // runs, which matters while a slider is dragged over a large picture.
+        ::tesselka::AdjustTone(SourcePicture, WorkPicture, settings);
+        image1->SetBitmap(WorkPicture);
+        Stage = 0;
+        if (CheckBox45->isChecked())
+            BitBtn2Click();
+        if (CheckBox46->isChecked())
+            MakeMosaic();
+    } catch (const std::exception& e) {
+        ShowError(e);
+    }
+}
+
+void TForm1::ScaleToGrid(const Bitmap32& source, Bitmap32& target, bool mix)
+{
+    // A source without rows changes nothing, not even when the width box is empty.
+    if (source.Height() == 0)
+        return;
+    const int studsWide = ParseMosaicWidth(Edit2->text().toStdString());
+    std::optional<GridScaleResult> result =
+        ::tesselka::ScaleToGrid(source, target, studsWide, CellWidth, CellHeight, mix);
+    if (result)
+        Label5->setText(QString::fromStdString(result->label));
+}
 
 } // namespace tesselka
