@@ -94,25 +94,6 @@ TEST(PackRuns, RunsNeverJoinAcrossColours)
         EXPECT_FALSE(StudGrid::IsUncovered(grid.At(x, 0, 0))) << x;
 }
 
-TEST(PackRuns, CountRunOverBands)
-{
-    const Bitmap32 image = CraftedImage({"BBBW", "BBWW", "BBBB"});
-    StudGrid grid;
-    FillStudGrid(grid, image, 1);
-    const PartSizes sizes;
-    BrickPacker packer(grid, "1x Plates - studs out", sizes, ExportPasses{});
-    EXPECT_EQ(packer.CountRun(0, 0, 0, 1), 3);
-    EXPECT_EQ(packer.CountRun(0, 0, 0, 2), 2);
-    EXPECT_EQ(packer.CountRun(0, 0, 0, 3), 2);
-    EXPECT_EQ(packer.CountRun(3, 0, 0, 2), 1);
-    // A band reaching past the bottom has no run at all.
-    EXPECT_EQ(packer.CountRun(0, 1, 0, 3), 0);
-    EXPECT_EQ(packer.CountRun(0, 0, 0, 4), 0);
-    grid.At(1, 0, 0) = StudGrid::Covered;
-    EXPECT_EQ(packer.CountRun(1, 0, 0, 1), 0);
-    EXPECT_EQ(packer.CountRun(0, 0, 0, 1), 1);
-}
-
 TEST(PackRuns, FourRowRunOfThree)
 {
     const Bitmap32 image = MakeImage(3, 4, [](int, int) { return 'G'; });
@@ -205,10 +186,6 @@ TEST(BandedModel, BricksOverPlateRows)
     EXPECT_EQ(RowParts(grid, 1), Parts{});
     EXPECT_EQ(RowParts(grid, 3), (Parts{{0, 3710}}));
     EXPECT_EQ(RowParts(grid, 4), (Parts{{0, 3710}}));
-    // Tried from every row, rows 3 and 4 still have no third row below them.
-    const StudGrid any = Build(BuildBandedModel, image, "1x Plates - studs up", Sizes({PartBox::brick1x4}), {});
-    EXPECT_EQ(RowParts(any, 0), (Parts{{0, 3010}}));
-    EXPECT_EQ(RowParts(any, 3), (Parts{{0, 3024}, {1, 3024}, {2, 3024}, {3, 3024}}));
 }
 
 TEST(TwoLayerWall, AlignedJointsAreBondedByTheBackHalf)
