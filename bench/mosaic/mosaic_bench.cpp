@@ -80,8 +80,30 @@ void BM_PenStepCells(benchmark::State& state)
     }
 }
 
+// The parts of a full step: drawing the whole view, and composing the whole overlay
+// (what moving the opacity slider costs).
+void BM_RenderView(benchmark::State& state)
+{
+    Fixture f(int(state.range(0)));
+    for (auto _ : state) {
+        RenderMosaicView(f.studs, f.settings, f.view);
+        benchmark::DoNotOptimize(f.view.Bits());
+    }
+}
+
+void BM_ComposeOverlay(benchmark::State& state)
+{
+    Fixture f(int(state.range(0)));
+    for (auto _ : state) {
+        f.Compose(QRect(0, 0, f.view.Width(), f.view.Height()));
+        benchmark::DoNotOptimize(f.composed.Bits());
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_RenderView)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComposeOverlay)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PenStepFull)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PenStepCells)->Arg(1)->Arg(8)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();
