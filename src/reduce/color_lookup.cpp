@@ -5,17 +5,29 @@
 
 namespace tesselka {
 
-TFastColorLookup::TFastColorLookup(const ReductionPalette& palette) : CellCache(new int16_t[CellCount])
+TFastColorLookup::TFastColorLookup(const ReductionPalette& palette)
+    : CellCache(new int16_t[CellCount]), cellEntries_(new uint32_t[CellCount])
 {
     ColorCount = std::min(palette.Count(), 256);
     std::copy_n(palette.entries.begin(), ColorCount, PaletteTable.begin());
+    // Index 0 with a colour other than entry 0's is never an answer.
+    const ReductionPalette::Entry& first = PaletteTable[0];
+    unknownEntry_ = (uint32_t(first.red) << 8 | uint32_t(first.green) << 16 | uint32_t(first.blue ^ 1) << 24);
     std::fill_n(CellCache.get(), CellCount, int16_t(-1));
+    std::fill_n(cellEntries_.get(), CellCount, unknownEntry_);
     for (int i = 0; i < ColorCount; ++i) {
         const ReductionPalette::Entry& e = PaletteTable[size_t(i)];
-        int16_t& cell = CellCache[CellOf(e.red, e.green, e.blue)];
-        if (cell == -1)
-            cell = int16_t(i);
+        int cell = CellOf(e.red, e.green, e.blue);
+        if (CellCache[cell] == -1)
+            Answer(cell, i);
     }
+}
+
+void TFastColorLookup::Answer(int cell, int index)
+{
+    const ReductionPalette::Entry& e = PaletteTable[size_t(index)];
+    CellCache[cell] = int16_t(index);
+    cellEntries_[cell] = uint32_t(index) | uint32_t(e.red) << 8 | uint32_t(e.green) << 16 | uint32_t(e.blue) << 24;
 }
 
 uint8_t TFastColorLookup::Search(uint8_t red, uint8_t green, uint8_t blue, int cell)
@@ -31,7 +43,7 @@ uint8_t TFastColorLookup::Search(uint8_t red, uint8_t green, uint8_t blue, int c
             bestIndex = i;
         }
     }
-    CellCache[cell] = int16_t(bestIndex);
+    Answer(cell, bestIndex);
     return uint8_t(bestIndex);
 }
 

@@ -66,8 +66,21 @@ public:
     // One palette index per 5-5-5 cell, -1 while the cell's answer is not known.
     std::unique_ptr<int16_t[]> CellCache;
 
-private:
+    // The search behind a cell that holds no answer yet; stores its answer in the cell.
     uint8_t Search(uint8_t red, uint8_t green, uint8_t blue, int cell);
+
+    // The same cells with the answer's colour beside its index (index | red << 8 |
+    // green << 16 | blue << 24), so that a ditherer gets the colour from the same load
+    // as the index: the lookup sits on the chain from one pixel's error to the next.
+    // Cells without an answer hold UnknownEntry(), a value no answer can have.
+    const uint32_t* CellEntries() const { return cellEntries_.get(); }
+    uint32_t UnknownEntry() const { return unknownEntry_; }
+
+private:
+    void Answer(int cell, int index);
+
+    std::unique_ptr<uint32_t[]> cellEntries_;
+    uint32_t unknownEntry_ = 0;
 };
 
 // The 6 x 6 x 6 colour cube: index 36 x red level + 6 x green level + blue level.

@@ -10,14 +10,14 @@
 // the clamped value, and Floyd-Steinberg passes its shares on through running values
 // (see TFloydSteinbergDitherer).
 //
-// Per-pixel operations are defined here so that the driver can call them without a
-// virtual call per pixel: the leaf classes are final and a qualified call
-// (engine.TFloydSteinbergDitherer::DitherPixel) runs the same code as the virtual one.
+// DitherPixel is the definition of each kind; DitherRow runs the same arithmetic over a
+// row without a virtual call per pixel and is what the driver uses.
 
 #include "reduce/color_lookup.h"
 #include "reduce/dither_kind.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -43,6 +43,11 @@ public:
     }
     // After each row: the direction flips and CurrentColumn goes to the new row's first pixel.
     virtual void EndLine();
+    // DitherPixel for the rest of the current row (while CurrentColumn is inside it), each
+    // index stored at its column of `indices`; `source` is the row's pixels. The kinds run
+    // the very same arithmetic here with their state held in locals, one call per row
+    // instead of a virtual call per pixel.
+    virtual void DitherRow(const TColor32* source, uint8_t* indices);
 
     int32_t ScanDirection = 1;
     int32_t CurrentColumn = 0;
@@ -64,8 +69,16 @@ protected:
 
     static int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
-private:
     TFastColorLookup* fastLookup_;
+};
+
+// One weight of a kernel: `weight` x error goes to the cell `offset` cells ahead (in the
+// scan direction) of the cursor of row `row` (0 is the row being processed).
+struct KernelTap
+{
+    int row;
+    int offset;
+    int weight;
 };
 
 // Rows of error terms of the kernel kinds: `rows` rows per channel, each `cells` cells
@@ -128,6 +141,7 @@ public:
         CursorCell += ScanDirection;
     }
     void EndLine() override;
+    void DitherRow(const TColor32* source, uint8_t* indices) override;
 
     int* ErrorRow(int channel) { return rows_[size_t(channel)]; }
     // The cursor cell is the same for the three channels.
@@ -144,7 +158,8 @@ private:
 };
 
 // The 5 x 3 kernels (Stucki, Sierra, Jarvis-Judice-Ninke): three rows per channel of
-// `LineWidth` + 4 cells; column x sits in cell x + 2 of every row.
+// `LineWidth` + 4 cells; column x sits in cell x + 2 of every row, so the kernel may
+// write two cells beyond either edge.
 class T5by3Ditherer : public TDitherEngine
 {
 public:
@@ -156,9 +171,9 @@ public:
 
     int* ErrorRow(int channel, int row) { return rows_.Row(channel, row); }
     int* ErrorCursor(int channel, int row) { return rows_.Row(channel, row) + CursorCell; }
+    ErrorRowSet& Rows() { return rows_; }
 
     int32_t Divisor;
-    int32_t Step2 = 2;
     int32_t CursorCell = 2;
 
 protected:
@@ -187,189 +202,119 @@ private:
     ErrorRowSet rows_;
 };
 
-class TStuckiDitherer final : public T5by3Ditherer
+// What the three 5 x 3 kinds share, with the leaf's divisor and taps known at compile time.
+template <class Self, int D>
+class T5by3Kind : public T5by3Ditherer
 {
 public:
-    static constexpr int KernelDivisor = 42;
-    TStuckiDitherer(int32_t lineWidth, TColorLookup* colorLookup) : T5by3Ditherer(lineWidth, colorLookup, KernelDivisor)
-    {
-    }
+    static constexpr int KernelDivisor = D;
+    T5by3Kind(int32_t lineWidth, TColorLookup* colorLookup) : T5by3Ditherer(lineWidth, colorLookup, D) {}
+
     void DitherPixel(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
                      uint8_t& outBlue) override
     {
-        DitherPixelAs(*this, red, green, blue, index, outRed, outGreen, outBlue);
+        DitherPixelAs(static_cast<Self&>(*this), red, green, blue, index, outRed, outGreen, outBlue);
     }
-    void SpreadError(int* row0, int* row1, int* row2, int e) override
+    void SpreadError(int* row0, int* row1, int* row2, int error) override
     {
-        const int d = ScanDirection, d2 = Step2;
-        row0[d] += 8 * e;
-        row0[d2] += 4 * e;
-        row1[-d2] += 2 * e;
-        row1[-d] += 4 * e;
-        row1[0] += 8 * e;
-        row1[d] += 4 * e;
-        row1[d2] += 2 * e;
-        row2[-d2] += e;
-        row2[-d] += 2 * e;
-        row2[0] += 4 * e;
-        row2[d] += 2 * e;
-        row2[d2] += e;
+        int* rows[3] = {row0, row1, row2};
+        for (const KernelTap& t : Self::Taps)
+            rows[t.row][t.offset * ScanDirection] += t.weight * error;
     }
+    void DitherRow(const TColor32* source, uint8_t* indices) override;
 };
 
-class TSierraDitherer final : public T5by3Ditherer
+class TStuckiDitherer final : public T5by3Kind<TStuckiDitherer, 42>
 {
 public:
-    static constexpr int KernelDivisor = 32;
-    TSierraDitherer(int32_t lineWidth, TColorLookup* colorLookup) : T5by3Ditherer(lineWidth, colorLookup, KernelDivisor)
-    {
-    }
-    void DitherPixel(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
-                     uint8_t& outBlue) override
-    {
-        DitherPixelAs(*this, red, green, blue, index, outRed, outGreen, outBlue);
-    }
-    void SpreadError(int* row0, int* row1, int* row2, int e) override
-    {
-        const int d = ScanDirection, d2 = Step2;
-        row0[d] += 5 * e;
-        row0[d2] += 3 * e;
-        row1[-d2] += 2 * e;
-        row1[-d] += 4 * e;
-        row1[0] += 5 * e;
-        row1[d] += 4 * e;
-        row1[d2] += 2 * e;
-        row2[-d] += 2 * e;
-        row2[0] += 3 * e;
-        row2[d] += 2 * e;
-    }
+    using T5by3Kind::T5by3Kind;
+    static constexpr KernelTap Taps[] = {
+        {0, 1, 8},  {0, 2, 4},                                   //
+        {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2}, //
+        {2, -2, 1}, {2, -1, 2}, {2, 0, 4}, {2, 1, 2}, {2, 2, 1},
+    };
 };
 
-class TJaJuNiDitherer final : public T5by3Ditherer
+class TSierraDitherer final : public T5by3Kind<TSierraDitherer, 32>
 {
 public:
-    static constexpr int KernelDivisor = 48;
-    TJaJuNiDitherer(int32_t lineWidth, TColorLookup* colorLookup) : T5by3Ditherer(lineWidth, colorLookup, KernelDivisor)
-    {
-    }
-    void DitherPixel(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
-                     uint8_t& outBlue) override
-    {
-        DitherPixelAs(*this, red, green, blue, index, outRed, outGreen, outBlue);
-    }
-    void SpreadError(int* row0, int* row1, int* row2, int e) override
-    {
-        const int d = ScanDirection, d2 = Step2;
-        row0[d] += 7 * e;
-        row0[d2] += 5 * e;
-        row1[-d2] += 3 * e;
-        row1[-d] += 5 * e;
-        row1[0] += 7 * e;
-        row1[d] += 5 * e;
-        row1[d2] += 3 * e;
-        row2[-d2] += e;
-        row2[-d] += 3 * e;
-        row2[0] += 5 * e;
-        row2[d] += 3 * e;
-        row2[d2] += e;
-    }
+    using T5by3Kind::T5by3Kind;
+    static constexpr KernelTap Taps[] = {
+        {0, 1, 5},  {0, 2, 3},                                   //
+        {1, -2, 2}, {1, -1, 4}, {1, 0, 5}, {1, 1, 4}, {1, 2, 2}, //
+        {2, -1, 2}, {2, 0, 3},  {2, 1, 2},
+    };
 };
 
-// Stevenson-Arce: four rows per channel of `LineWidth` + 6 cells; column x in cell x + 3.
+class TJaJuNiDitherer final : public T5by3Kind<TJaJuNiDitherer, 48>
+{
+public:
+    using T5by3Kind::T5by3Kind;
+    static constexpr KernelTap Taps[] = {
+        {0, 1, 7},  {0, 2, 5},                                   //
+        {1, -2, 3}, {1, -1, 5}, {1, 0, 7}, {1, 1, 5}, {1, 2, 3}, //
+        {2, -2, 1}, {2, -1, 3}, {2, 0, 5}, {2, 1, 3}, {2, 2, 1},
+    };
+};
+
+// Stevenson-Arce, over 200: four rows per channel of `LineWidth` + 6 cells; column x in
+// cell x + 3.
 class TSteveArcheDitherer final : public TDitherEngine
 {
 public:
     static constexpr int KernelDivisor = 200;
+    static constexpr KernelTap Taps[] = {
+        {0, 2, 32},                                       //
+        {1, -3, 12}, {1, -1, 26}, {1, 1, 30}, {1, 3, 16}, //
+        {2, -2, 12}, {2, 0, 26},  {2, 2, 12},             //
+        {3, -3, 5},  {3, -1, 12}, {3, 1, 12}, {3, 3, 5},
+    };
     TSteveArcheDitherer(int32_t lineWidth, TColorLookup* colorLookup);
 
     void DitherPixel(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
-                     uint8_t& outBlue) override
-    {
-        const int source[3] = {red, green, blue};
-        int corrected[3];
-        for (int ch = 0; ch < 3; ++ch)
-            corrected[ch] = Clamp255(source[ch] + (ErrorCursor(ch, 0)[0] + 100) / 200);
-        TDitherEngine::DitherPixel(uint8_t(corrected[0]), uint8_t(corrected[1]), uint8_t(corrected[2]), index, outRed,
-                                   outGreen, outBlue);
-        const int chosen[3] = {outRed, outGreen, outBlue};
-        const int d = ScanDirection, d2 = Step2, d3 = Step3;
-        for (int ch = 0; ch < 3; ++ch) {
-            const int e = corrected[ch] - chosen[ch];
-            int* row0 = ErrorCursor(ch, 0);
-            int* row1 = ErrorCursor(ch, 1);
-            int* row2 = ErrorCursor(ch, 2);
-            int* row3 = ErrorCursor(ch, 3);
-            row0[d2] += 32 * e;
-            row1[-d3] += 12 * e;
-            row1[-d] += 26 * e;
-            row1[d] += 30 * e;
-            row1[d3] += 16 * e;
-            row2[-d2] += 12 * e;
-            row2[0] += 26 * e;
-            row2[d2] += 12 * e;
-            row3[-d3] += 5 * e;
-            row3[-d] += 12 * e;
-            row3[d] += 12 * e;
-            row3[d3] += 5 * e;
-        }
-        CursorCell += ScanDirection;
-    }
+                     uint8_t& outBlue) override;
     void EndLine() override;
+    void DitherRow(const TColor32* source, uint8_t* indices) override;
 
     int* ErrorRow(int channel, int row) { return rows_.Row(channel, row); }
     int* ErrorCursor(int channel, int row) { return rows_.Row(channel, row) + CursorCell; }
+    ErrorRowSet& Rows() { return rows_; }
 
-    int32_t Step2 = 2;
-    int32_t Step3 = 3;
     int32_t CursorCell = 3;
 
 private:
     ErrorRowSet rows_;
 };
 
-// Burkes: two rows per channel of `LineWidth` + 4 cells; column x in cell x + 2.
+// Burkes, over 32: two rows per channel of `LineWidth` + 4 cells; column x in cell x + 2.
 class TBurkesDitherer final : public TDitherEngine
 {
 public:
     static constexpr int KernelDivisor = 32;
+    static constexpr KernelTap Taps[] = {
+        {0, 1, 8},  {0, 2, 4}, //
+        {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2},
+    };
     TBurkesDitherer(int32_t lineWidth, TColorLookup* colorLookup);
 
     void DitherPixel(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
-                     uint8_t& outBlue) override
-    {
-        const int source[3] = {red, green, blue};
-        int corrected[3];
-        for (int ch = 0; ch < 3; ++ch)
-            corrected[ch] = Clamp255(source[ch] + (ErrorCursor(ch, 0)[0] + 16) / 32);
-        TDitherEngine::DitherPixel(uint8_t(corrected[0]), uint8_t(corrected[1]), uint8_t(corrected[2]), index, outRed,
-                                   outGreen, outBlue);
-        const int chosen[3] = {outRed, outGreen, outBlue};
-        const int d = ScanDirection, d2 = Step2;
-        for (int ch = 0; ch < 3; ++ch) {
-            const int e = corrected[ch] - chosen[ch];
-            int* row0 = ErrorCursor(ch, 0);
-            int* row1 = ErrorCursor(ch, 1);
-            row0[d] += 8 * e;
-            row0[d2] += 4 * e;
-            row1[-d2] += 2 * e;
-            row1[-d] += 4 * e;
-            row1[0] += 8 * e;
-            row1[d] += 4 * e;
-            row1[d2] += 2 * e;
-        }
-        CursorCell += ScanDirection;
-    }
+                     uint8_t& outBlue) override;
     void EndLine() override;
+    void DitherRow(const TColor32* source, uint8_t* indices) override;
 
     int* ErrorRow(int channel, int row) { return rows_.Row(channel, row); }
     int* ErrorCursor(int channel, int row) { return rows_.Row(channel, row) + CursorCell; }
+    ErrorRowSet& Rows() { return rows_; }
 
-    int32_t Step2 = 2;
     int32_t CursorCell = 2;
 
 private:
     ErrorRowSet rows_;
 };
+
+extern template class T5by3Kind<TStuckiDitherer, 42>;
+extern template class T5by3Kind<TSierraDitherer, 32>;
+extern template class T5by3Kind<TJaJuNiDitherer, 48>;
 
 // The ditherer of a kind for a picture `lineWidth` pixels wide; nullptr for a value
 // outside 0..6.

@@ -48,49 +48,18 @@ void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t v)
         out[at + size_t(i)] = uint8_t(v >> (8 * i));
 }
 
-// Serpentine rows through a ditherer of a known type: the qualified calls run the
-// class's own DitherPixel and EndLine without a virtual call per pixel.
-template <class Engine>
-bool DitherRows(Engine& engine, const Bitmap32& picture, IndexedBitmap& result, const ReductionProgress& progress)
+// Serpentine rows: each row from the ditherer's CurrentColumn in its direction.
+bool DitherRows(TDitherEngine& engine, const Bitmap32& picture, IndexedBitmap& result,
+                const ReductionProgress& progress)
 {
-    const int width = picture.Width();
     const int height = picture.Height();
     for (int y = 0; y < height; ++y) {
-        const TColor32* src = picture.Row(y);
-        uint8_t* __restrict dst = result.Row(y);
-        while (uint32_t(engine.CurrentColumn) < uint32_t(width)) {
-            const int x = engine.CurrentColumn;
-            const TColor32 p = src[x];
-            uint8_t index, red, green, blue;
-            engine.Engine::DitherPixel(uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), index, red, green, blue);
-            dst[x] = index;
-        }
-        engine.Engine::EndLine();
+        engine.DitherRow(picture.Row(y), result.Row(y));
+        engine.EndLine();
         if (progress && ((y + 1) % 64 == 0 || y + 1 == height) && !progress(y + 1, height))
             return false;
     }
     return true;
-}
-
-bool RunDitherer(TDitherEngine& engine, int kind, const Bitmap32& picture, IndexedBitmap& result,
-                 const ReductionProgress& progress)
-{
-    switch (kind) {
-    case DitherFloydSteinberg:
-        return DitherRows(static_cast<TFloydSteinbergDitherer&>(engine), picture, result, progress);
-    case DitherStucki:
-        return DitherRows(static_cast<TStuckiDitherer&>(engine), picture, result, progress);
-    case DitherSierra:
-        return DitherRows(static_cast<TSierraDitherer&>(engine), picture, result, progress);
-    case DitherJarvisJudiceNinke:
-        return DitherRows(static_cast<TJaJuNiDitherer&>(engine), picture, result, progress);
-    case DitherStevensonArce:
-        return DitherRows(static_cast<TSteveArcheDitherer&>(engine), picture, result, progress);
-    case DitherBurkes:
-        return DitherRows(static_cast<TBurkesDitherer&>(engine), picture, result, progress);
-    default:
-        return DitherRows(engine, picture, result, progress);
-    }
 }
 
 // The palette and lookup of a mode; false for the modes that are not provided.
@@ -250,7 +219,7 @@ bool ReduceBitmapColors(const Bitmap32& picture, ReductionMode mode, DitherKind 
 
     result.SetSize(picture.Width(), picture.Height());
     result.Palette = std::move(palette);
-    if (!RunDitherer(*ditherer, int(kind), picture, result, progress)) {
+    if (!DitherRows(*ditherer, picture, result, progress)) {
         result.SetSize(0, 0);
         result.Palette.clear();
         return false;

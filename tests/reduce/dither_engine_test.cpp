@@ -203,7 +203,6 @@ TEST(Ditherers, KernelRowsAreClearedAndRotatedAtTheEndOfARow)
     sa.CurrentColumn = 4;                          // end the row after one pixel
     sa.EndLine();
     EXPECT_EQ(sa.ScanDirection, -1);
-    EXPECT_EQ(sa.Step3, -3);
     EXPECT_EQ(sa.CursorCell, 4 + 2);
     // Former row 1 (-3d: 12, -d: 26, +d: 30, +3d: 16 around cell 3) is now row 0.
     const int* row0 = sa.ErrorRow(0, 0);

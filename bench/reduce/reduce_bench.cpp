@@ -1,0 +1,98 @@
+// The reduction runs at the picture's full resolution after every click and slider step
+// while "Auto dither" is on, so it is measured on a large real photograph: a wallpaper
+// photo from Debian's lomiri-wallpapers-16.04, enlarged to 6000 x 4000 (24 megapixels)
+// when the benchmark starts. TESSELKA_BENCH_PHOTO names another photo (a photo that is
+// already 6000 x 4000 is used as it is, so bench/peers.sh can share its file).
+#include "colours/palette.h"
+#include "formats/picture_io.h"
+#include "reduce/reduce_colors.h"
+
+#include <QImage>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+using namespace tesselka;
+
+namespace {
+
+constexpr int PhotoWidth = 6000;
+constexpr int PhotoHeight = 4000;
+constexpr const char* DefaultPhoto = "/usr/share/backgrounds/sunset_by_Aitzol_Berasategi.jpg";
+
+const Bitmap32& Photo()
+{
+    static const Bitmap32 photo = [] {
+        const char* env = std::getenv("TESSELKA_BENCH_PHOTO");
+        std::string path = env && *env ? env : DefaultPhoto;
+        Bitmap32 loaded;
+        try {
+            loaded = LoadPicture(path);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "bench_reduce: cannot read the photo %s: %s\n(install lomiri-wallpapers-16.04)\n",
+                         path.c_str(), e.what());
+            std::exit(1);
+        }
+        if (loaded.Width() == PhotoWidth && loaded.Height() == PhotoHeight)
+            return loaded;
+        QImage big = loaded.AsImage().scaled(PhotoWidth, PhotoHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return Bitmap32::FromImage(big);
+    }();
+    return photo;
+}
+
+// The colours ticked at start (7) or all 41, in panel order, as the window builds them.
+ReductionPalette Palette(bool all)
+{
+    std::vector<TColor> colours;
+    for (const PaletteEntry& e : PaletteEntries)
+        if (all || e.checkedAtStart)
+            colours.push_back(e.designedColor);
+    int n = 0;
+    const SelectedColorArray selected = MakeSelectedColors(colours, n);
+    return MakeReductionPalette(selected, n);
+}
+
+void BM_Reduce(benchmark::State& state, DitherKind kind, bool allColours)
+{
+    const Bitmap32& photo = Photo();
+    const ReductionPalette palette = Palette(allColours);
+    // The window keeps its index buffer between runs; so does the benchmark.
+    IndexedBitmap result;
+    for (auto _ : state) {
+        ReduceBitmapColors(photo, ReduceCustomPalette, kind, 8, palette, result);
+        benchmark::DoNotOptimize(result.Row(0));
+        benchmark::ClobberMemory();
+    }
+    const double pixels = double(photo.Width()) * photo.Height();
+    state.counters["ns_per_px"] =
+        benchmark::Counter(pixels, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["colours"] = double(palette.Count());
+}
+
+} // namespace
+
+#define REDUCE_BENCH(kind)                                                                                             \
+    BENCHMARK_CAPTURE(BM_Reduce, kind##_7, kind, false)                                                                \
+        ->Unit(benchmark::kMillisecond)                                                                                \
+        ->UseRealTime()                                                                                                \
+        ->Repetitions(3)                                                                                               \
+        ->ReportAggregatesOnly();                                                                                      \
+    BENCHMARK_CAPTURE(BM_Reduce, kind##_41, kind, true)                                                                \
+        ->Unit(benchmark::kMillisecond)                                                                                \
+        ->UseRealTime()                                                                                                \
+        ->Repetitions(3)                                                                                               \
+        ->ReportAggregatesOnly()
+
+REDUCE_BENCH(DitherNearest);
+REDUCE_BENCH(DitherFloydSteinberg);
+REDUCE_BENCH(DitherStucki);
+REDUCE_BENCH(DitherSierra);
+REDUCE_BENCH(DitherJarvisJudiceNinke);
+REDUCE_BENCH(DitherStevensonArce);
+REDUCE_BENCH(DitherBurkes);
+
+BENCHMARK_MAIN();
