@@ -107,66 +107,73 @@ void AppendPartLine(std::string& out, int32_t colorCode, int x, int y, int layer
     out += LineEnd;
 }
 
-class FileCloser
+// A file written under a temporary name in the target's folder and renamed over the
+// target only when complete; dropped if anything fails before that.
+class TempFile
 {
 public:
-    explicit FileCloser(int fd) : fd_(fd) {}
-    ~FileCloser()
+    explicit TempFile(const std::string& target) : target_(target), temp_(target + ".XXXXXX")
     {
-        if (fd_ >= 0)
-            ::close(fd_);
+        fd_ = ::mkstemp(temp_.data());
+        if (fd_ < 0)
+            ThrowIoError(errno, target_);
+        // mkstemp makes the file private; give it the mode a plain create would.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (::fchmod(fd_, 0666 & ~mask) != 0)
+            Fail(errno);
     }
-    int Release()
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile()
     {
-        int fd = fd_;
+        if (fd_ >= 0) {
+            ::close(fd_);
+            ::unlink(temp_.c_str());
+        }
+    }
+
+    void Write(std::string_view bytes)
+    {
+        while (!bytes.empty()) {
+            const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                Fail(errno);
+            }
+            bytes.remove_prefix(size_t(n));
+        }
+    }
+
+    void Commit()
+    {
+        const int fd = fd_;
         fd_ = -1;
-        return fd;
+        if (::close(fd) != 0 || ::rename(temp_.c_str(), target_.c_str()) != 0) {
+            const int err = errno;
+            ::unlink(temp_.c_str());
+            ThrowIoError(err, target_);
+        }
     }
 
 private:
-    int fd_;
+    [[noreturn]] void Fail(int err)
+    {
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink(temp_.c_str());
+        ThrowIoError(err, target_);
+    }
+
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
 };
 
-void WriteAtomically(const std::string& path, std::string_view bytes)
-{
-    std::string temp = path + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        ThrowIoError(errno, path);
-    FileCloser closer(fd);
-    auto fail = [&](int err) {
-        ::close(closer.Release());
-        ::unlink(temp.c_str());
-        ThrowIoError(err, path);
-    };
-    // mkstemp makes the file private; give it the mode a plain create would.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, 0666 & ~mask) != 0)
-        fail(errno);
-    const char* data = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, data, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-        }
-        data += n;
-        left -= size_t(n);
-    }
-    if (::close(closer.Release()) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        ThrowIoError(err, path);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        ThrowIoError(err, path);
-    }
-}
+// Text is handed on in pieces of about this size, so a huge mosaic never needs its whole
+// model in memory.
+constexpr size_t FlushSize = size_t(1) << 20;
 
 struct BuilderFormat
 {
@@ -252,10 +259,13 @@ std::string BuildModelHeader(const std::string& targetPath, const ModelExportInp
     return h;
 }
 
-std::string ModelFileText(const std::string& targetPath, const StudGrid& grid, const ModelExportInput& input,
-                          const ModelFileFormat& format)
+namespace {
+
+// Appends the model to `out`, handing full pieces to `flush` when one is given.
+void EmitModel(const std::string& targetPath, const StudGrid& grid, const ModelExportInput& input,
+               const ModelFileFormat& format, std::string& out, const std::function<void(std::string&)>& flush)
 {
-    std::string out = BuildModelHeader(targetPath, input);
+    out += BuildModelHeader(targetPath, input);
     out += LineEnd;
     const SlotFinder finder(input.colorSlots, format.fallbackSlot);
     const int32_t fallbackCode = finder.SlotCode(format.fallbackSlot);
@@ -263,7 +273,6 @@ std::string ModelFileText(const std::string& targetPath, const StudGrid& grid, c
     const Bitmap32& image = input.studImage;
     const int w = std::min(grid.Width(), image.Width());
     const int h = std::min(grid.Height(), image.Height());
-    out.reserve(out.size() + size_t(w) * size_t(h) * 24 + size_t(h) * 8);
     TColor lastColor = 0;
     int32_t lastCode = finder.CodeFor(0);
     for (int y = h - 1; y >= 0; --y) {
@@ -287,14 +296,32 @@ std::string ModelFileText(const std::string& targetPath, const StudGrid& grid, c
         }
         out += "0 STEP";
         out += LineEnd;
+        if (flush && out.size() >= FlushSize) {
+            flush(out);
+            out.clear();
+        }
     }
+}
+
+} // namespace
+
+std::string ModelFileText(const std::string& targetPath, const StudGrid& grid, const ModelExportInput& input,
+                          const ModelFileFormat& format)
+{
+    std::string out;
+    EmitModel(targetPath, grid, input, format, out, {});
     return out;
 }
 
 void WriteModelFile(const std::string& targetPath, const StudGrid& grid, const ModelExportInput& input,
                     const ModelFileFormat& format)
 {
-    WriteAtomically(targetPath, ModelFileText(targetPath, grid, input, format));
+    TempFile file(targetPath);
+    std::string out;
+    out.reserve(FlushSize + 4096);
+    EmitModel(targetPath, grid, input, format, out, [&file](std::string& piece) { file.Write(piece); });
+    file.Write(out);
+    file.Commit();
 }
 
 std::string ModelStem(const std::string& path)
