@@ -42,9 +42,7 @@ const CellGeometry Plates{5, 2, 1}; // cells of 5 x 2 view pixels
 
 TEST(HandEdit, StudCellOfPicturePoints)
 {
-    EXPECT_EQ(StudCellOf(0, 0, Plates), QPoint(0, 0));
     EXPECT_EQ(StudCellOf(4, 1, Plates), QPoint(0, 0));
-    EXPECT_EQ(StudCellOf(5, 2, Plates), QPoint(1, 1));
     EXPECT_EQ(StudCellOf(39, 15, CellGeometry{5, 2, 4}), QPoint(1, 1)); // cells of 20 x 8
     // Left of or above the picture is outside, even within one cell's width.
     EXPECT_EQ(StudCellOf(-1, -1, Plates), QPoint(-1, -1));
@@ -84,51 +82,6 @@ TEST(HandEdit, FloodFillOfALargeWindingRegionDoesNotRecurse)
     EXPECT_EQ(b.ColorAt(5, 1), Blue);
 }
 
-TEST(HandEdit, UndoLinesAreTabSeparatedDecimals)
-{
-    Bitmap32 b = Studs({"rb"});
-    EXPECT_EQ(PenEdit(b, Plates, 7, 1, White).undoLine, "pen\t7\t1\t16711680\t0");
-    EXPECT_EQ(FillEdit(b, Plates, 2, 0, Blue).undoLine, "fill\t2\t0\t16711680\t255");
-    // Outside the mosaic the old colour reads as -1.
-    EXPECT_EQ(PenEdit(b, Plates, 10, 0, Red).undoLine, "pen\t10\t0\t-1\t0");
-    EXPECT_EQ(FillEdit(b, Plates, 0, 2, Red).undoLine, "fill\t0\t2\t255\t-1");
-
-    const UndoRecord r = ParseUndoLine("fill\t2\t0\t16711680\t255");
-    EXPECT_EQ(r.kind, UndoRecord::Fill);
-    EXPECT_EQ(r.x, 2);
-    EXPECT_EQ(r.colour1, 16711680);
-    EXPECT_EQ(r.colour2, 255);
-    EXPECT_THROW(ParseUndoLine("brush\t1\t2\t3\t4"), Error);
-    EXPECT_THROW(ParseUndoLine("pen\t1\tx\t3\t4"), Error);
-}
-
-TEST(HandEdit, PenAndItsUndo)
-{
-    Bitmap32 b = Studs({"rrr", "rrr"});
-    EditResult pen = PenEdit(b, Plates, 6, 3, Blue); // cell (1, 1)
-    EXPECT_EQ(pen.changedStuds, QRect(1, 1, 1, 1));
-    EXPECT_EQ(Letters(b), "rrr|rbr|");
-    EXPECT_EQ(UndoEdit(b, Plates, pen.undoLine), QRect(1, 1, 1, 1));
-    EXPECT_EQ(Letters(b), "rrr|rrr|");
-
-    // Painting a cell its own colour changes nothing but is still recorded.
-    EditResult same = PenEdit(b, Plates, 0, 0, Red);
-    EXPECT_TRUE(same.changedStuds.isEmpty());
-    EXPECT_EQ(same.undoLine, "pen\t0\t0\t255\t0");
-}
-
-TEST(HandEdit, UndoFindsTheCellWithTheGeometryOfTheUndo)
-{
-    Bitmap32 b = Studs({"rrrr", "rrrr"});
-    const EditResult pen = PenEdit(b, Plates, 12, 0, Blue); // scale 1: cell (2, 0)
-    EXPECT_EQ(Letters(b), "rrbr|rrrr|");
-    // At scale 2 the point (12, 0) lies in cell (1, 0), which takes the recorded colour;
-    // the painted cell stays painted.
-    b.SetColorAt(1, 0, Yellow);
-    UndoEdit(b, CellGeometry{5, 2, 2}, pen.undoLine);
-    EXPECT_EQ(Letters(b), "rrbr|rrrr|");
-}
-
 TEST(HandEdit, PressesOutsideChangeNothingAndNeitherDoesTheirUndo)
 {
     Bitmap32 b = Studs({"rb", "br"});
@@ -143,6 +96,10 @@ TEST(HandEdit, PressesOutsideChangeNothingAndNeitherDoesTheirUndo)
     EXPECT_TRUE(UndoEdit(b, CellGeometry{5, 2, 2}, "pen\t1\t1\t-1\t0").isEmpty());
     EXPECT_TRUE(UndoEdit(b, tall, fill.undoLine).isEmpty());
     EXPECT_EQ(Letters(b), before);
+    EXPECT_EQ(pen.undoLine, "pen\t10\t0\t-1\t0");
+    EXPECT_EQ(fill.undoLine, "fill\t0\t4\t65535\t-1");
+    EXPECT_THROW(UndoEdit(b, tall, "brush\t1\t2\t3\t4"), Error);
+    EXPECT_THROW(UndoEdit(b, tall, "pen\t1\tx\t3\t4"), Error);
 }
 
 TEST(HandEdit, FillAndItsUndoRefillTheConnectedRegion)

@@ -38,31 +38,3 @@ TEST(Overlay, BlendIsRoundedPerChannelForEveryOpacity)
             }
     }
 }
-
-TEST(Overlay, StretchTakesThePixelUnderEachCentreAndStaysInsideItsRectangle)
-{
-    BitmapLayer layer;
-    layer.Bitmap = Bitmap32(3, 1);
-    layer.Bitmap.SetPixel(0, 0, Color32(255, 0, 0));
-    layer.Bitmap.SetPixel(1, 0, Color32(0, 255, 0));
-    layer.Bitmap.SetPixel(2, 0, Color32(0, 0, 255));
-    layer.Mode = DrawMode::dmBlend;
-    layer.MasterAlpha = 255;
-    layer.Location = QRect(1, 1, 6, 2);
-    Bitmap32 target(8, 4);
-    target.Clear(clWhite32);
-    ComposeLayer(layer, target, QRect(0, 0, 8, 4));
-    const TColor32 W = clWhite32, R = Color32(255, 0, 0), G = Color32(0, 255, 0), B = Color32(0, 0, 255);
-    const TColor32 row[8] = {W, R, R, G, G, B, B, W};
-    for (int x = 0; x < 8; ++x) {
-        EXPECT_EQ(target.Pixel(x, 0), W);
-        EXPECT_EQ(target.Pixel(x, 1), row[x]) << x;
-        EXPECT_EQ(target.Pixel(x, 2), row[x]) << x;
-        EXPECT_EQ(target.Pixel(x, 3), W);
-    }
-    // Only the region asked for is touched.
-    target.Clear(clWhite32);
-    ComposeLayer(layer, target, QRect(0, 0, 3, 4));
-    EXPECT_EQ(target.Pixel(2, 1), R);
-    EXPECT_EQ(target.Pixel(3, 1), W);
-}

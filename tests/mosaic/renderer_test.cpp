@@ -1,6 +1,5 @@
 #include "common/error.h"
 #include "mosaic/mosaic_renderer.h"
-#include "mosaic/stud_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -96,21 +95,7 @@ Bitmap32 RandomStuds(std::mt19937& rng, int w, int h, int colours)
 
 } // namespace
 
-TEST(MosaicRenderer, ScaleOnePlateCellsHaveNoVerticalLines)
-{
-    // Cells of 5 x 2: a vertical line would run from y = 2 to y = 0, so none is drawn;
-    // the last row's bottom border falls on row 0 of its own cells.
-    Bitmap32 view;
-    RenderMosaicView(Studs({{Red, Red}, {Red, Red}}), Settings(2, 1, {true, false, false}), view);
-    const std::map<char, TColor32> key = {{'r', Color32(Red)}, {'K', K}};
-    EXPECT_EQ(view, Picture({"rrKKrrrKKr", //
-                             "rrrrrrrrrr", //
-                             "rrKKrrrKKr", //
-                             "rrrrrrrrrr"},
-                            key));
-}
-
-TEST(MosaicRenderer, SingleCellGetsAllFourBorders)
+TEST(MosaicRenderer, SingleCellGetsAllFourBordersInset)
 {
     Bitmap32 view;
     RenderMosaicView(Studs({{Blue}}), Settings(5, 2, {true, false, false}), view);
@@ -128,64 +113,24 @@ TEST(MosaicRenderer, SingleCellGetsAllFourBorders)
                             key));
 }
 
-TEST(MosaicRenderer, BlackAndGrayGridsDrawEveryInnerBorder)
-{
-    // Red | Red | Blue at scale 2 with square cells: the border between the reds is grey,
-    // the one between red and blue black.
-    Bitmap32 view;
-    RenderMosaicView(Studs({{Red, Red, Blue}}), Settings(5, 2, {true, true, false}), view);
-    EXPECT_EQ(view.Pixel(10, 5), G);             // left border of cell 1
-    EXPECT_EQ(view.Pixel(20, 5), K);             // left border of cell 2
-    EXPECT_EQ(view.Pixel(10, 1), Color32(Red));  // corners keep the cell colour
-    EXPECT_EQ(view.Pixel(20, 9), Color32(Blue)); //
-    EXPECT_EQ(view.Pixel(28, 5), K);             // right edge of the mosaic, 2 inside
-    EXPECT_EQ(view.Pixel(29, 5), Color32(Blue)); //
-}
-
 TEST(MosaicRenderer, StudGridSkipsRowAndColumnZeroAndCoversOtherLines)
 {
     Bitmap32 studs(17, 17);
     studs.Clear(Color32(Yellow));
-    MosaicRenderSettings s = Settings(5, 1, {true, true, true});
     Bitmap32 view;
-    RenderMosaicView(studs, s, view);
-    for (int j : {0, 8, 16})
-        for (int i : {0, 8, 16}) {
-            const int x = j * 5, y = i * 5;
-            EXPECT_EQ(view.Pixel(x + 2, y), i == 0 ? K : i % 8 == 0 ? R : G) << j << "," << i;
-            EXPECT_EQ(view.Pixel(x, y + 2), j == 0 ? K : j % 8 == 0 ? R : G) << j << "," << i;
-        }
-    EXPECT_EQ(view.Pixel(7 * 5 + 2, 7 * 5), G);
-}
-
-TEST(MosaicRenderer, StudGridSpacingByPassAndStyle)
-{
+    RenderMosaicView(studs, Settings(5, 1, {true, true, true}), view);
+    for (int n : {0, 7, 8, 16}) {
+        const TColor32 want = n == 0 ? K : n % 8 == 0 ? R : G;
+        EXPECT_EQ(view.Pixel(5 * 3 + 2, 5 * n), want) << "row " << n;    // row line of cell (3, n)
+        EXPECT_EQ(view.Pixel(5 * n, 5 * 3 + 2), want) << "column " << n; // column line of cell (n, 3)
+    }
     int rows = 0, columns = 0;
     StudGridSpacing("1x Plates - studs up", true, rows, columns);
-    EXPECT_EQ(rows, 2);
-    EXPECT_EQ(columns, 5);
+    EXPECT_EQ(std::pair(rows, columns), std::pair(2, 5));
     StudGridSpacing("1x Plates - stud mix", false, rows, columns);
-    EXPECT_EQ(rows, 5);
-    EXPECT_EQ(columns, 2);
-    StudGridSpacing("1x Plates - stud mix ", false, rows, columns); // whole text only
-    EXPECT_EQ(rows, 8);
-    EXPECT_EQ(columns, 8);
-
-    // Mix pass cells of 2 x 5: the red row line every 2 rows, the column line every 5.
-    Bitmap32 studs(6, 3);
-    studs.Clear(Color32(Yellow));
-    MosaicRenderSettings s;
-    s.cellWidth = 2;
-    s.cellHeight = 5;
-    s.scale = 2; // cells of 4 x 10
-    s.grids.stud8 = true;
-    StudGridSpacing("", true, s.rowSpacing, s.columnSpacing);
-    Bitmap32 view;
-    RenderMosaicView(studs, s, view);
-    EXPECT_EQ(view.Pixel(2, 20), R);                // row 2
-    EXPECT_EQ(view.Pixel(2, 10), Color32(Yellow));  // row 1
-    EXPECT_EQ(view.Pixel(20, 12), R);               // column 5
-    EXPECT_EQ(view.Pixel(16, 12), Color32(Yellow)); // column 4
+    EXPECT_EQ(std::pair(rows, columns), std::pair(5, 2));
+    StudGridSpacing("1x Plates - stud mix ", false, rows, columns); // the whole text only
+    EXPECT_EQ(std::pair(rows, columns), std::pair(8, 8));
 }
 
 TEST(MosaicRenderer, MatchesCellByCellDrawingForEveryStyleAndGrid)
@@ -229,17 +174,7 @@ TEST(MosaicRenderer, PartialRedrawEqualsFullRebuildAfterRandomEdits)
     }
 }
 
-TEST(MosaicRenderer, EmptyAndDegenerateInputsGiveEmptyViews)
-{
-    Bitmap32 view(3, 3);
-    RenderMosaicView(Bitmap32(), Settings(2, 1, {true, true, true}), view);
-    EXPECT_TRUE(view.Empty());
-    // A style text that never set a cell height leaves it 0: nothing to draw, no crash.
-    RenderMosaicView(Studs({{Red}}), Settings(0, 1, {true, true, true}), view);
-    EXPECT_TRUE(view.Empty());
-}
-
-TEST(MosaicRenderer, RefusesViewsAboveTheLimitBeforeAllocating)
+TEST(MosaicRenderer, RefusesViewsAboveTheLimitAndDrawsNothingForEmptyCells)
 {
     Bitmap32 studs(2000, 1000); // 8 stud rows of 80 pixels: 80000 x 80000 at scale 8
     Bitmap32 view(4, 4);
@@ -253,21 +188,7 @@ TEST(MosaicRenderer, RefusesViewsAboveTheLimitBeforeAllocating)
     }
     EXPECT_EQ(view, before);
     EXPECT_NO_THROW(CheckMosaicViewSize(Bitmap32(96, 181), Settings(10, 8, {}))); // 3840 x 14480
-}
-
-TEST(StudPicture, SixteenPixelsPerStudWithoutGrid)
-{
-    Bitmap32 studs(50, 40);
-    studs.Clear(Color32(Yellow));
-    studs.SetColorAt(0, 0, Red);
-    studs.SetColorAt(49, 39, Blue);
-    const Bitmap32 out = RenderStudPicture(studs);
-    ASSERT_EQ(out.Width(), 800);
-    ASSERT_EQ(out.Height(), 640);
-    EXPECT_EQ(out.Pixel(15, 15), Color32(Red));
-    EXPECT_EQ(out.Pixel(16, 15), Color32(Yellow));
-    EXPECT_EQ(out.Pixel(15, 16), Color32(Yellow));
-    EXPECT_EQ(out.Pixel(784, 624), Color32(Blue));
-    EXPECT_EQ(out.Pixel(783, 624), Color32(Yellow));
-    EXPECT_THROW(RenderStudPicture(Bitmap32(20000, 2)), Error); // wider than a bitmap may be
+    // A style text that never set a cell height leaves it 0: an empty view, no crash.
+    RenderMosaicView(Studs({{Red}}), Settings(0, 1, {true, true, true}), view);
+    EXPECT_TRUE(view.Empty());
 }
