@@ -32,6 +32,10 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(723, 293);
+    QFont designFont = font();
+    designFont.setFamily(QStringLiteral("Liberation Sans"));
+    designFont.setPixelSize(11); // 8 points at 96 pixels per inch, as the main window
+    setFont(designFont);
 
     for (int g = 0; g < 5; ++g) {
         auto* group = new QGroupBox(QString::fromLatin1(GroupCaption[g]), this);
