@@ -5,7 +5,6 @@
 #include "common/error.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -14,13 +13,6 @@ using namespace tesselka;
 using namespace tesselka::test;
 
 namespace {
-
-std::string ReadAll(const std::string& path)
-{
-    QFile file(QString::fromStdString(path));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
-    return file.readAll().toStdString();
-}
 
 std::vector<std::string> Lines(const std::string& text)
 {
@@ -166,26 +158,6 @@ TEST(ModelWriter, StemCutsTheFileNamesOwnExtension)
     EXPECT_EQ(ModelStem("/home/u/my.pics/cat.ldr"), "/home/u/my.pics/cat");
     EXPECT_EQ(ModelStem("/home/u/my.pics/cat"), "/home/u/my.pics/cat");
     EXPECT_EQ(ModelStem("/home/u/cat.v2.ldr"), "/home/u/cat.v2");
-}
-
-TEST(ModelExport, FilesOfAStyle)
-{
-    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/with.dot-XXXXXX"));
-    ASSERT_TRUE(dir.isValid());
-    Fixture f;
-    f.image = CraftedImage({"WWKK", "BBKK"});
-    const std::string chosen = dir.filePath(QStringLiteral("wall.ldr")).toStdString();
-    const std::string stem = dir.filePath(QStringLiteral("wall")).toStdString();
-
-    const std::vector<std::string> out = ExportModelFiles(f.Input("1x Plates - studs out"), chosen);
-    EXPECT_EQ(out, (std::vector<std::string>{chosen, stem + "_1a.ldr", stem + "_2a.ldr", stem + "_3a.ldr",
-                                             stem + "_4a.ldr", stem + "_5a.ldr"}));
-    for (const std::string& path : out)
-        EXPECT_TRUE(ReadAll(path).ends_with("0 STEP\r\n")) << path;
-    EXPECT_EQ(ExportModelFiles(f.Input("1x Plates - studs up"), chosen).size(), 4u);
-    EXPECT_EQ(ExportModelFiles(f.Input("2x Bricks - studs out"), chosen).size(), 1u);
-    EXPECT_TRUE(ExportModelFiles(f.Input("1x Plates - stud mix"), stem + "_mix.ldr").empty());
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(stem + "_mix.ldr")));
 }
 
 TEST(ModelExport, FailuresLeaveNoHalfWrittenFile)
