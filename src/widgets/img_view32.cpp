@@ -34,26 +34,36 @@ void ComposeLayer(const BitmapLayer& layer, Bitmap32& target, const QRect& regio
         int64_t dx = x - loc.left();
         columns[size_t(x - area.left())] = layer.Scaled ? int((2 * dx + 1) * src.Width() / (2 * lw)) : int(dx);
     }
-    const int inv = 255 - alpha;
+    const uint32_t a = uint32_t(alpha), inv = 255 - a;
+    const int n = area.width();
+    // The stretched source row, rebuilt only when the source row changes: a stretched
+    // layer repeats each source row over many target rows, and a contiguous row lets
+    // the blend below run vectorised.
+    std::vector<TColor32> stretched(static_cast<size_t>(n));
+    int stretchedRow = -1;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const int64_t dy = y - loc.top();
         const int sy = layer.Scaled ? int((2 * dy + 1) * src.Height() / (2 * lh)) : int(dy);
-        const TColor32* s = src.Row(sy);
-        TColor32* d = target.Row(y) + area.left();
-        const int n = area.width();
-        if (alpha == 255) {
+        if (sy != stretchedRow) {
+            const TColor32* s = src.Row(sy);
             for (int i = 0; i < n; ++i)
-                d[i] = s[columns[size_t(i)]] | 0xFF000000u;
+                stretched[size_t(i)] = s[columns[size_t(i)]] | 0xFF000000u;
+            stretchedRow = sy;
+        }
+        const TColor32* f = stretched.data();
+        TColor32* d = target.Row(y) + area.left();
+        if (alpha == 255) {
+            std::memcpy(d, f, size_t(n) * sizeof(TColor32));
             continue;
         }
         for (int i = 0; i < n; ++i) {
-            const TColor32 fg = s[columns[size_t(i)]], bg = d[i];
+            const TColor32 fg = f[i], bg = d[i];
             // Red and blue side by side in 16-bit lanes: a lane peaks at 255 * 255 + 127,
             // so nothing carries into its neighbour. For 0 <= v < 65535,
             // (v + 1 + (v >> 8)) >> 8 equals v / 255.
-            uint32_t rb = (fg & 0x00FF00FFu) * uint32_t(alpha) + (bg & 0x00FF00FFu) * uint32_t(inv) + 0x007F007Fu;
+            uint32_t rb = (fg & 0x00FF00FFu) * a + (bg & 0x00FF00FFu) * inv + 0x007F007Fu;
             rb = ((rb + 0x00010001u + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-            uint32_t g = ((fg >> 8) & 0xFFu) * uint32_t(alpha) + ((bg >> 8) & 0xFFu) * uint32_t(inv) + 127u;
+            uint32_t g = ((fg >> 8) & 0xFFu) * a + ((bg >> 8) & 0xFFu) * inv + 127u;
             g = (g + 1 + (g >> 8)) >> 8;
             d[i] = 0xFF000000u | rb | (g << 8);
         }
