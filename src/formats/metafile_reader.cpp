@@ -6,6 +6,9 @@
 
 #include <emf2svg.h>
 
+#include <QRegularExpression>
+#include <QString>
+
 #include <libwmf/api.h>
 #include <libwmf/svg.h>
 
@@ -178,6 +181,8 @@ Bitmap32 ReadWmf(const std::string& path)
     device->out = wmf_stream_create(api.get(), nullptr);
     if (!device->out)
         throw Error("WMF: Out of memory");
+    // Bitmaps inside the metafile go into the SVG text, never into files beside it.
+    device->flags |= WMF_SVG_INLINE_IMAGES;
     device->bbox = bbox;
     device->width = width;
     device->height = height;
@@ -189,6 +194,12 @@ Bitmap32 ReadWmf(const std::string& path)
     // The text belongs to libwmf's memory, which goes with the handle.
     QByteArray svgText = svg ? QByteArray(svg, qsizetype(svgLength)) : QByteArray();
     api.Check(played);
+    // libwmf gives a bitmap both its target rectangle and a matrix that places and
+    // scales it again, so it would land far too large; the rectangle alone is right.
+    svgText = QString::fromUtf8(svgText)
+                  .replace(QRegularExpression(QStringLiteral("(<image\\b[^>]*?)\\s*transform=\"matrix\\([^\"]*\\)\"")),
+                           QStringLiteral("\\1"))
+                  .toUtf8();
     if (svgText.isEmpty())
         throw Error("WMF: The metafile could not be drawn");
     return RenderSvg(svgText, int(width), int(height), "WMF");

@@ -189,6 +189,20 @@ TEST(LoadPicture, MetafilesAreDrawnAtTheirOwnSize)
         ExpectRgb(picture, w / 4, h / 2, {255, 0, 0});
         ExpectRgb(picture, 3 * w / 4, h / 2, {0, 0, 255});
     }
+    // A bitmap inside a metafile lands on its own rectangle (here about x 17.8 to 53.2,
+    // y 8.7 to 34.6 of 71 x 52), at the size the metafile gives it.
+    for (const char* name : {"offset.emf", "offset.wmf"}) {
+        SCOPED_TRACE(name);
+        Bitmap32 picture = LoadPicture(Picture(name));
+        ASSERT_NEAR(picture.Width(), 71, 1);
+        ASSERT_NEAR(picture.Height(), 52, 1);
+        ExpectRgb(picture, 5, 45, {255, 255, 0}, 8);
+        ExpectRgb(picture, 65, 5, {255, 255, 0}, 8);
+        ExpectRgb(picture, 26, 15, {255, 0, 0}, 8);
+        ExpectRgb(picture, 45, 15, {0, 255, 0}, 8);
+        ExpectRgb(picture, 26, 30, {0, 0, 255}, 8);
+        ExpectRgb(picture, 45, 30, {255, 255, 255}, 8);
+    }
 }
 
 TEST(LoadPicture, FailuresCarryTheDecodersMessage)
