@@ -34,8 +34,13 @@ int main(int argc, char** argv)
         mkdir(runtime.c_str(), 0700);
         setenv("XDG_RUNTIME_DIR", runtime.c_str(), 0);
     }
-    QGuiApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    // The arguments are taken before the application object sees them: it would consume
+    // the ones it knows itself, --style among them.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
     using namespace tesselka;
 
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
