@@ -19,7 +19,9 @@ std::string IoErrorText(int err)
     case EDQUOT:
         return "Disk full";
     default:
-        return "I/O error " + std::to_string(err);
+        std::string text = "I/O error ";
+        text += std::to_string(err); // not operator+: GCC 12 warns falsely (-Wrestrict) on it
+        return text;
     }
 }
 
