@@ -33,9 +33,14 @@ struct InlineFind
     uint32_t unknown;
 };
 
-int Clamp255(int v)
+// Values outside 0..255 are rare in real pictures, so the test is a well-predicted
+// branch and costs nothing on the chain from one pixel's error to the next; a select
+// would add its latency to every pixel.
+inline int Clamp255(int v)
 {
-    return v < 0 ? 0 : (v > 255 ? 255 : v);
+    if (__builtin_expect(uint32_t(v) > 255u, 0))
+        return v < 0 ? 0 : 255;
+    return v;
 }
 
 template <int Dir>
@@ -53,47 +58,51 @@ int NearestRow(const InlineFind& find, const TColor32* source, uint8_t* indices,
 }
 
 // One channel's running values after a pixel: a zero error leaves the cell, Pending
-// and LastError alone; Carry becomes 7 x error either way. Written as selects: dark and
-// saturated areas give runs of zero errors that a branch would mispredict.
+// and LastError alone; Carry becomes 7 x error either way.
 inline void FloydSteinbergStep(int& cell, int& carry, int& last, int& pending, int e)
 {
-    const int keep = -int(e == 0); // all ones when nothing moves
-    const int newCell = pending + 3 * e;
-    const int newPending = last + 5 * e;
-    cell = (cell & keep) | (newCell & ~keep);
-    pending = (pending & keep) | (newPending & ~keep);
-    last = (last & keep) | e; // e is 0 whenever `keep` is set
+    if (e != 0) {
+        cell = pending + 3 * e;
+        pending = last + 5 * e;
+        last = e;
+    }
     carry = 7 * e;
 }
 
 template <int Dir>
 void FloydSteinbergRow(TFloydSteinbergDitherer& fs, const InlineFind& find, const TColor32* source, uint8_t* indices)
 {
-    int* const red = fs.ErrorRow(0);
-    int* const green = fs.ErrorRow(1);
-    int* const blue = fs.ErrorRow(2);
     int carryR = fs.Carry[0], carryG = fs.Carry[1], carryB = fs.Carry[2];
     int lastR = fs.LastError[0], lastG = fs.LastError[1], lastB = fs.LastError[2];
     int pendR = fs.Pending[0], pendG = fs.Pending[1], pendB = fs.Pending[2];
-    int cursor = fs.CursorCell;
-    int column = fs.CurrentColumn;
-    const int width = fs.LineWidth;
-    for (; uint32_t(column) < uint32_t(width); column += Dir, cursor += Dir) {
-        const TColor32 p = source[column];
-        const int r = Clamp255(int((p >> 16) & 0xFF) + (red[cursor] + carryR + 8) / 16);
-        const int g = Clamp255(int((p >> 8) & 0xFF) + (green[cursor] + carryG + 8) / 16);
-        const int b = Clamp255(int(p & 0xFF) + (blue[cursor] + carryB + 8) / 16);
-        const uint32_t chosen = find.Entry(r, g, b);
-        FloydSteinbergStep(red[cursor], carryR, lastR, pendR, r - int((chosen >> 8) & 0xFF));
-        FloydSteinbergStep(green[cursor], carryG, lastG, pendG, g - int((chosen >> 16) & 0xFF));
-        FloydSteinbergStep(blue[cursor], carryB, lastB, pendB, b - int(chosen >> 24));
-        indices[column] = uint8_t(chosen);
+    int* cell = fs.CellData() + 4 * fs.CursorCell;
+    const int first = fs.CurrentColumn;
+    const int count = Dir == 1 ? fs.LineWidth - first : first + 1;
+    const TColor32* src = source + first;
+    uint8_t* dst = indices + first;
+    const uint32_t* entries = find.entries;
+    const uint32_t unknown = find.unknown;
+    for (int i = 0; i < count; ++i, src += Dir, dst += Dir, cell += 4 * Dir) {
+        const TColor32 p = *src;
+        const int r = Clamp255(int((p >> 16) & 0xFF) + (cell[0] + carryR + 8) / 16);
+        const int g = Clamp255(int((p >> 8) & 0xFF) + (cell[1] + carryG + 8) / 16);
+        const int b = Clamp255(int(p & 0xFF) + (cell[2] + carryB + 8) / 16);
+        const int at = (r >> 3) | ((g >> 3) << 5) | ((b >> 3) << 10);
+        uint32_t chosen = entries[at];
+        if (__builtin_expect(chosen == unknown, 0)) {
+            find.lookup.Search(uint8_t(r), uint8_t(g), uint8_t(b), at);
+            chosen = entries[at];
+        }
+        FloydSteinbergStep(cell[0], carryR, lastR, pendR, r - int((chosen >> 8) & 0xFF));
+        FloydSteinbergStep(cell[1], carryG, lastG, pendG, g - int((chosen >> 16) & 0xFF));
+        FloydSteinbergStep(cell[2], carryB, lastB, pendB, b - int(chosen >> 24));
+        *dst = uint8_t(chosen);
     }
     fs.Carry[0] = carryR, fs.Carry[1] = carryG, fs.Carry[2] = carryB;
     fs.LastError[0] = lastR, fs.LastError[1] = lastG, fs.LastError[2] = lastB;
     fs.Pending[0] = pendR, fs.Pending[1] = pendG, fs.Pending[2] = pendB;
-    fs.CursorCell = cursor;
-    fs.CurrentColumn = column;
+    fs.CursorCell += count * Dir;
+    fs.CurrentColumn = first + count * Dir;
 }
 
 template <class Kind>
@@ -246,10 +255,8 @@ void ErrorRowSet::ClearAndRotate()
 }
 
 TFloydSteinbergDitherer::TFloydSteinbergDitherer(int32_t lineWidth, TColorLookup* colorLookup)
-    : TDitherEngine(lineWidth, colorLookup), storage_(new int[3 * (size_t(lineWidth) + 2)]())
+    : TDitherEngine(lineWidth, colorLookup), storage_(new int[4 * (size_t(lineWidth) + 2)]())
 {
-    for (int ch = 0; ch < 3; ++ch)
-        rows_[size_t(ch)] = storage_.get() + size_t(ch) * (size_t(lineWidth) + 2);
 }
 
 void TFloydSteinbergDitherer::EndLine()
@@ -257,7 +264,7 @@ void TFloydSteinbergDitherer::EndLine()
     // The cursor stands one past the row's last pixel: cell LineWidth after a
     // left-to-right row, cell 1 after a right-to-left one.
     for (int ch = 0; ch < 3; ++ch) {
-        ErrorCursor(ch)[0] = Pending[ch];
+        ErrorCell(ch, CursorCell) = Pending[ch];
         Carry[ch] = LastError[ch] = Pending[ch] = 0;
     }
     TDitherEngine::EndLine();

@@ -121,7 +121,7 @@ public:
         int corrected[3];
         for (int ch = 0; ch < 3; ++ch) {
             // The cell at the cursor itself, not the one ahead of it.
-            int term = ErrorCursor(ch)[0] + Carry[ch];
+            int term = ErrorCell(ch, CursorCell) + Carry[ch];
             corrected[ch] = Clamp255(source[ch] + (term + 8) / 16);
         }
         TDitherEngine::DitherPixel(uint8_t(corrected[0]), uint8_t(corrected[1]), uint8_t(corrected[2]), index, outRed,
@@ -130,7 +130,7 @@ public:
         for (int ch = 0; ch < 3; ++ch) {
             int e = corrected[ch] - chosen[ch];
             if (e != 0) {
-                ErrorCursor(ch)[0] = Pending[ch] + 3 * e;
+                ErrorCell(ch, CursorCell) = Pending[ch] + 3 * e;
                 Pending[ch] = LastError[ch] + 5 * e;
                 LastError[ch] = e;
                 Carry[ch] = 7 * e;
@@ -143,9 +143,10 @@ public:
     void EndLine() override;
     void DitherRow(const TColor32* source, uint8_t* indices) override;
 
-    int* ErrorRow(int channel) { return rows_[size_t(channel)]; }
-    // The cursor cell is the same for the three channels.
-    int* ErrorCursor(int channel) { return rows_[size_t(channel)] + CursorCell; }
+    // The row buffer's cell of a channel; the three channels of a cell lie together
+    // (four ints per cell) and share one cursor, CursorCell.
+    int& ErrorCell(int channel, int cell) { return storage_[4 * size_t(cell) + size_t(channel)]; }
+    int* CellData() { return storage_.get(); }
 
     int32_t CursorCell = 0;
     int32_t Carry[3] = {0, 0, 0};
@@ -154,7 +155,6 @@ public:
 
 private:
     std::unique_ptr<int[]> storage_;
-    std::array<int*, 3> rows_{};
 };
 
 // The 5 x 3 kernels (Stucki, Sierra, Jarvis-Judice-Ninke): three rows per channel of

@@ -80,18 +80,18 @@ TEST(Ditherers, FloydSteinbergRunningValuesOverTwoRows)
     // (0,0): 100, black, e = 100: cell 0 = 300, Pending 500, LastError 100, Carry 700.
     fs.DitherPixel(100, 100, 100, index, r, g, b);
     EXPECT_EQ(index, 0);
-    EXPECT_EQ(fs.ErrorRow(1)[0], 300);
+    EXPECT_EQ(fs.ErrorCell(1, 0), 300);
     EXPECT_EQ(fs.Pending[1], 500);
     EXPECT_EQ(fs.Carry[1], 700);
     // (1,0): 100 + 708/16 = 144, white, e = -111: cell 1 = 500 - 333, Pending 100 - 555.
     fs.DitherPixel(100, 100, 100, index, r, g, b);
     EXPECT_EQ(index, 1);
-    EXPECT_EQ(fs.ErrorRow(1)[1], 167);
+    EXPECT_EQ(fs.ErrorCell(1, 1), 167);
     EXPECT_EQ(fs.Pending[1], -455);
     EXPECT_EQ(fs.LastError[1], -111);
     // End of row: Pending goes to cell 2, one past the row; the cursor moves to cell 3.
     fs.EndLine();
-    EXPECT_EQ(fs.ErrorRow(2)[2], -455);
+    EXPECT_EQ(fs.ErrorCell(2, 2), -455);
     EXPECT_EQ(fs.Carry[2], 0);
     EXPECT_EQ(fs.Pending[2], 0);
     EXPECT_EQ(fs.CurrentColumn, 1);
@@ -106,8 +106,10 @@ TEST(Ditherers, FloydSteinbergRunningValuesOverTwoRows)
     EXPECT_EQ(index, 0);
     fs.EndLine();
     for (int ch = 0; ch < 3; ++ch) {
-        const int* cells = fs.ErrorRow(ch);
-        EXPECT_EQ(std::vector<int>(cells, cells + 4), (std::vector<int>{300, 675, 845, 300})) << "channel " << ch;
+        std::vector<int> cells;
+        for (int c = 0; c < 4; ++c)
+            cells.push_back(fs.ErrorCell(ch, c));
+        EXPECT_EQ(cells, (std::vector<int>{300, 675, 845, 300})) << "channel " << ch;
     }
     EXPECT_EQ(fs.CursorCell, 0);
     EXPECT_EQ(fs.CurrentColumn, 0);
@@ -125,14 +127,14 @@ TEST(Ditherers, FloydSteinbergZeroErrorLeavesCellPendingAndLastError)
     fs.DitherPixel(117, 117, 117, index, r, g, b);
     EXPECT_EQ(index, 1);
     EXPECT_EQ(fs.Carry[0], 0);
-    EXPECT_EQ(fs.ErrorRow(0)[1], 0);
+    EXPECT_EQ(fs.ErrorCell(0, 1), 0);
     EXPECT_EQ(fs.Pending[0], -200);
     EXPECT_EQ(fs.LastError[0], -40);
     fs.DitherPixel(100, 100, 100, index, r, g, b);
     fs.EndLine();
     // The first pixel's Pending survives two zero errors and closes the row.
-    EXPECT_EQ(fs.ErrorRow(0)[3], -200);
-    EXPECT_EQ(fs.ErrorRow(0)[0], -120);
+    EXPECT_EQ(fs.ErrorCell(0, 3), -200);
+    EXPECT_EQ(fs.ErrorCell(0, 0), -120);
 }
 
 TEST(Ditherers, CorrectedValuesAreClampedBeforeTheErrorIsMeasured)
@@ -164,7 +166,7 @@ TEST(Ditherers, CorrectedValuesAreClampedBeforeTheErrorIsMeasured)
         TFloydSteinbergDitherer fs(2, &lookup);
         fs.DitherPixel(255, 255, 255, index, r, g, b);
         fs.DitherPixel(255, 255, 255, index, r, g, b);
-        EXPECT_EQ(fs.ErrorRow(0)[1], 1240);
+        EXPECT_EQ(fs.ErrorCell(0, 1), 1240);
         EXPECT_EQ(fs.Pending[0], 930);
     }
 }

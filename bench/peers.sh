@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# Measures the colour reduction against two established tools on the same 24-megapixel
+# photograph and the same palettes, in one run, and prints the ratios:
+#   - Pillow's Image.quantize(palette=..., dither=FLOYDSTEINBERG / NONE), timed in process;
+#   - ImageMagick's whole command `convert PHOTO -dither FloydSteinberg -remap PAL null:`;
+#   - our bench_reduce (Floyd-Steinberg and nearest colour) and, when it is built, the
+#     whole command `tesselka-cli convert PHOTO --dither floyd --stud-png OUT`.
+# Usage: bash bench/peers.sh [BUILD_DIR]   (the Release build of `make bench`)
+# The peers are needed only here, so this script installs them (Debian's python3-pil and
+# imagemagick) instead of the project's dependency script.
+set -euo pipefail
+
+build=${1:-build-bench}
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+photo_src=/usr/share/backgrounds/sunset_by_Aitzol_Berasategi.jpg
+work=${TMPDIR:-/tmp}/tesselka-peers
+python=/usr/bin/python3
+magick=/usr/bin/convert
+
+need=()
+dpkg-query -W -f='${Status}' python3-pil 2>/dev/null | grep -q 'install ok installed' || need+=(python3-pil)
+dpkg-query -W -f='${Status}' imagemagick 2>/dev/null | grep -q 'install ok installed' || need+=(imagemagick)
+dpkg-query -W -f='${Status}' lomiri-wallpapers-16.04 2>/dev/null | grep -q 'install ok installed' ||
+  need+=(lomiri-wallpapers-16.04)
+if [ ${#need[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing the benchmark peers: ${need[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+mkdir -p "$work"
+photo=$work/photo-6000x4000.jpg
+
+# The photo enlarged to 6000 x 4000 and the two palettes (the 7 colours ticked at start,
+# all 41), read from the program's own palette table.
+"$python" - "$root/src/colours/palette.cpp" "$photo_src" "$work" <<'EOF'
+import os, re, sys
+from PIL import Image
+table, src, work = sys.argv[1:4]
+rows = re.findall(r'\{\s*\d+,\s*\d+,\s*\d+,\s*(\d+),\s*(true|false),', open(table).read())
+assert len(rows) == 41, len(rows)
+palettes = {'7': [int(c) for c, start in rows if start == 'true'], '41': [int(c) for c, _ in rows]}
+for name, colours in palettes.items():
+    rgb = [(c & 255, (c >> 8) & 255, (c >> 16) & 255) for c in colours]
+    strip = Image.new('RGB', (len(rgb), 1))
+    strip.putdata(rgb)
+    strip.save(os.path.join(work, 'palette-%s.png' % name))
+photo = os.path.join(work, 'photo-6000x4000.jpg')
+if not os.path.exists(photo):
+    Image.open(src).convert('RGB').resize((6000, 4000), Image.LANCZOS).save(photo, quality=92)
+EOF
+
+median() { sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+seconds() { # seconds of one run of a command, output discarded
+  local t0 t1
+  t0=$(date +%s.%N)
+  "$@" >/dev/null 2>&1
+  t1=$(date +%s.%N)
+  awk -v a="$t0" -v b="$t1" 'BEGIN {printf "%.3f\n", b - a}' 
+}
+
+echo "== peers on $(basename "$photo") (24 megapixels)"
+
+# Pillow, in process: CPU ns per pixel of quantize alone (one thread, as bench_reduce
+# counts), median of 3.
+pillow=$("$python" - "$work" <<'EOF'
+import os, sys, time
+from PIL import Image
+work = sys.argv[1]
+img = Image.open(os.path.join(work, 'photo-6000x4000.jpg')).convert('RGB')
+px = img.width * img.height
+out = []
+for name in ('7', '41'):
+    colours = list(Image.open(os.path.join(work, 'palette-%s.png' % name)).convert('RGB').getdata())
+    flat = [v for c in colours for v in c]
+    flat += list(colours[0]) * (256 - len(colours))  # padding repeats a real colour
+    pal = Image.new('P', (1, 1))
+    pal.putpalette(flat)
+    for dither, label in ((Image.Dither.FLOYDSTEINBERG, 'floyd'), (Image.Dither.NONE, 'nearest')):
+        times = []
+        for _ in range(3):
+            t0 = time.process_time()
+            img.quantize(palette=pal, dither=dither)
+            times.append(time.process_time() - t0)
+        out.append('%s_%s %.3f' % (label, name, sorted(times)[1] * 1e9 / px))
+print(' '.join(out))
+EOF
+)
+pil() { echo "$pillow" | tr ' ' '\n' | paste - - | awk -v k="$1" '$1 == k {print $2}'; }
+
+# Ours: bench_reduce on the very same file.
+ours_json=$(TESSELKA_BENCH_PHOTO="$photo" QT_QPA_PLATFORM=offscreen "$build/bin/bench_reduce" \
+  --benchmark_filter='DitherFloydSteinberg|DitherNearest' --benchmark_format=json 2>/dev/null)
+ours() {
+  echo "$ours_json" | "$python" -c '
+import json, sys
+key = sys.argv[1]
+for b in json.load(sys.stdin)["benchmarks"]:
+    if b.get("aggregate_name") == "median" and key in b["name"]:
+        print("%.3f" % (b["ns_per_px"] * 1e9))' "$1"
+}
+
+printf '%-34s %10s %10s %8s\n' "reduction, ns per pixel" "tesselka" "Pillow" "ratio"
+for n in 7 41; do
+  for kind in floyd nearest; do
+    case $kind in floyd) name=DitherFloydSteinberg_$n ;; nearest) name=DitherNearest_$n ;; esac
+    o=$(ours "$name/")
+    p=$(pil "${kind}_$n")
+    printf '%-34s %10s %10s %8s\n' "$kind, $n colours" "$o" "$p" "$(awk -v p="$p" -v o="$o" 'BEGIN {printf "%.2fx", p / o}')"
+  done
+done
+
+# Whole commands, wall clock, median of 3, taken in turns so that both see the same
+# load: ImageMagick's remap, its JPEG decode alone, and our command line.
+cli=$build/bin/tesselka-cli
+im=() dec=() runs=()
+for _ in 1 2 3; do
+  im+=("$(seconds "$magick" "$photo" -dither FloydSteinberg -remap "$work/palette-7.png" null:)")
+  dec+=("$(seconds "$magick" "$photo" null:)")
+  if [ -x "$cli" ]; then
+    runs+=("$(seconds env QT_QPA_PLATFORM=offscreen "$cli" convert "$photo" --dither floyd --stud-png "$work/studs.png")")
+  fi
+done
+im_s=$(printf '%s\n' "${im[@]}" | median)
+dec_s=$(printf '%s\n' "${dec[@]}" | median)
+printf 'ImageMagick convert -dither FloydSteinberg -remap (7 colours): %.2f s (decode alone %.2f s)\n' "$im_s" "$dec_s"
+if [ ${#runs[@]} -gt 0 ]; then
+  cli_s=$(printf '%s\n' "${runs[@]}" | median)
+  printf 'tesselka-cli convert --dither floyd --stud-png: %.2f s, %.1fx faster than ImageMagick\n' \
+    "$cli_s" "$(awk -v a="$im_s" -v b="$cli_s" 'BEGIN {print a / b}')"
+else
+  echo "tesselka-cli is not built in $build; the whole-command comparison is skipped."
+fi
