@@ -238,7 +238,8 @@ void TForm1::CreateControls()
     Label12 = MakeLabel(this, "Label12", "Opacity", 168, 698, 152);
     LayerOpacity = MakeSlider(this, "LayerOpacity", 168, 711, 153, 10, 0, 255);
     LayerOpacity->setEnabled(false);
-    Label5 = MakeLabel(this, "Label5", "", 8, 702, 158);
+    // The scaling line sits under the view, where it has room to be read.
+    Label5 = MakeLabel(this, "Label5", "", ViewLeft, DesignHeight - ViewBottomMargin + 6, 400);
     Label13 = MakeLabel(this, "Label13", "", 8, 718, 158);
 
     OpenPictureDialog.kind = FileDialogKind::OpenPicture;
@@ -412,6 +413,7 @@ void TForm1::FormResize()
     if (width() < MinWidth || height() < MinHeight)
         resize(std::max(width(), MinWidth), std::max(height(), MinHeight));
     image1->setGeometry(ViewLeft, ViewTop, width() - ViewLeft - ViewRightMargin, height() - ViewTop - ViewBottomMargin);
+    Label5->move(ViewLeft, height() - ViewBottomMargin + 6);
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event)
