@@ -146,19 +146,21 @@ void KernelRow(ErrorRowSet& set, int& cursorCell, int& currentColumn, int width,
     constexpr int D = Kind::KernelDivisor;
     constexpr int W1 = RowZeroWeight<Kind>(1);
     constexpr int W2 = RowZeroWeight<Kind>(2);
-    int* rows[3][Rows];
-    for (int ch = 0; ch < 3; ++ch)
-        for (int r = 0; r < Rows; ++r)
-            rows[ch][r] = set.Row(ch, r);
+    constexpr int Stride = ErrorRowSet::CellStride;
+    int* rows[Rows];
+    for (int r = 0; r < Rows; ++r)
+        rows[r] = set.Row(r) + Stride * cursorCell;
+    const int first = currentColumn;
+    const int count = Dir == 1 ? width - first : first + 1;
+    const TColor32* src = source + first;
+    uint8_t* dst = indices + first;
     int ahead1[3] = {0, 0, 0}, ahead2[3] = {0, 0, 0};
-    int cursor = cursorCell;
-    int column = currentColumn;
-    for (; uint32_t(column) < uint32_t(width); column += Dir, cursor += Dir) {
-        const TColor32 p = source[column];
+    for (int i = 0; i < count; ++i, src += Dir, dst += Dir) {
+        const TColor32 p = *src;
         const int value[3] = {int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)};
         int corrected[3];
         for (int ch = 0; ch < 3; ++ch)
-            corrected[ch] = Clamp255(value[ch] + (rows[ch][0][cursor] + ahead1[ch] + D / 2) / D);
+            corrected[ch] = Clamp255(value[ch] + (rows[0][ch] + ahead1[ch] + D / 2) / D);
         const uint32_t chosen = find.Entry(corrected[0], corrected[1], corrected[2]);
         const int error[3] = {corrected[0] - int((chosen >> 8) & 0xFF), corrected[1] - int((chosen >> 16) & 0xFF),
                               corrected[2] - int(chosen >> 24)};
@@ -168,12 +170,14 @@ void KernelRow(ErrorRowSet& set, int& cursorCell, int& currentColumn, int width,
 #pragma GCC unroll 16
             for (const KernelTap& t : Kind::Taps)
                 if (t.row > 0)
-                    rows[ch][t.row][cursor + t.offset * Dir] += t.weight * error[ch];
+                    rows[t.row][Stride * t.offset * Dir + ch] += t.weight * error[ch];
         }
-        indices[column] = uint8_t(chosen);
+        *dst = uint8_t(chosen);
+        for (int r = 0; r < Rows; ++r)
+            rows[r] += Stride * Dir;
     }
-    cursorCell = cursor;
-    currentColumn = column;
+    cursorCell += count * Dir;
+    currentColumn = first + count * Dir;
 }
 
 template <class Kind>
@@ -202,7 +206,8 @@ void KernelPixel(Kind& engine, int* (&cursors)[3][4], uint8_t red, uint8_t green
     const int chosen[3] = {outRed, outGreen, outBlue};
     for (int ch = 0; ch < 3; ++ch)
         for (const KernelTap& t : Kind::Taps)
-            cursors[ch][t.row][t.offset * engine.ScanDirection] += t.weight * (corrected[ch] - chosen[ch]);
+            cursors[ch][t.row][ErrorRowSet::CellStride * t.offset * engine.ScanDirection] +=
+                t.weight * (corrected[ch] - chosen[ch]);
 }
 
 } // namespace
@@ -238,20 +243,16 @@ void TDitherEngine::DitherRow(const TColor32* source, uint8_t* indices)
 }
 
 ErrorRowSet::ErrorRowSet(int rows, int cells)
-    : storage_(new int[size_t(3 * rows) * size_t(cells)]()), rowCount_(rows), cells_(cells)
+    : storage_(new int[size_t(rows) * size_t(cells) * CellStride]()), rowCount_(rows), cells_(cells)
 {
-    for (int ch = 0; ch < 3; ++ch)
-        for (int r = 0; r < rows; ++r)
-            rows_[size_t(ch * MaxRows + r)] = storage_.get() + size_t(ch * rows + r) * size_t(cells);
+    for (int r = 0; r < rows; ++r)
+        rows_[size_t(r)] = storage_.get() + size_t(r) * size_t(cells) * CellStride;
 }
 
 void ErrorRowSet::ClearAndRotate()
 {
-    for (int ch = 0; ch < 3; ++ch) {
-        int** rows = &rows_[size_t(ch * MaxRows)];
-        std::fill_n(rows[0], cells_, 0);
-        std::rotate(rows, rows + 1, rows + rowCount_);
-    }
+    std::fill_n(rows_[0], size_t(cells_) * CellStride, 0);
+    std::rotate(rows_.begin(), rows_.begin() + 1, rows_.begin() + rowCount_);
 }
 
 TFloydSteinbergDitherer::TFloydSteinbergDitherer(int32_t lineWidth, TColorLookup* colorLookup)

@@ -81,24 +81,28 @@ struct KernelTap
     int weight;
 };
 
-// Rows of error terms of the kernel kinds: `rows` rows per channel, each `cells` cells
-// wide, zero-filled. The cells beyond the picture's edges are margins that the kernels
-// may write without bounds tests; they are never read for a pixel.
+// Rows of error terms of the kernel kinds: `rows` rows of `cells` cells, zero-filled. The
+// three channels of a cell lie together (four ints per cell), so one pointer walks a row
+// for all channels and a channel's cursor steps CellStride ints per cell. The cells
+// beyond the picture's edges are margins that the kernels may write without bounds
+// tests; they are never read for a pixel.
 class ErrorRowSet
 {
 public:
     static constexpr int MaxRows = 4;
+    static constexpr int CellStride = 4;
     ErrorRowSet(int rows, int cells);
 
-    int* Row(int channel, int row) { return rows_[size_t(channel * MaxRows + row)]; }
+    int* Row(int row) { return rows_[size_t(row)]; }
+    int& Cell(int channel, int row, int cell) { return rows_[size_t(row)][CellStride * cell + channel]; }
     int Cells() const { return cells_; }
-    // Clears row 0 of every channel (margins included) and makes it the last row; the
-    // other rows move up by one.
+    // Clears row 0 (margins included) and makes it the last row; the other rows move up
+    // by one.
     void ClearAndRotate();
 
 private:
     std::unique_ptr<int[]> storage_;
-    std::array<int*, 3 * MaxRows> rows_{};
+    std::array<int*, MaxRows> rows_{};
     int rowCount_;
     int cells_;
 };
@@ -166,11 +170,13 @@ public:
     T5by3Ditherer(int32_t lineWidth, TColorLookup* colorLookup, int32_t divisor);
 
     void EndLine() override;
-    // Adds the kernel's shares of `error` around the cursors of rows 0, 1 and 2.
+    // Adds the kernel's shares of `error` around the cursors of rows 0, 1 and 2 of one
+    // channel (cells ErrorRowSet::CellStride apart).
     virtual void SpreadError(int* row0, int* row1, int* row2, int error) = 0;
 
-    int* ErrorRow(int channel, int row) { return rows_.Row(channel, row); }
-    int* ErrorCursor(int channel, int row) { return rows_.Row(channel, row) + CursorCell; }
+    int& ErrorCell(int channel, int row, int cell) { return rows_.Cell(channel, row, cell); }
+    // A channel's cell at the cursor in a row; neighbouring cells are CellStride apart.
+    int* ErrorCursor(int channel, int row) { return &rows_.Cell(channel, row, CursorCell); }
     ErrorRowSet& Rows() { return rows_; }
 
     int32_t Divisor;
@@ -219,7 +225,7 @@ public:
     {
         int* rows[3] = {row0, row1, row2};
         for (const KernelTap& t : Self::Taps)
-            rows[t.row][t.offset * ScanDirection] += t.weight * error;
+            rows[t.row][ErrorRowSet::CellStride * t.offset * ScanDirection] += t.weight * error;
     }
     void DitherRow(const TColor32* source, uint8_t* indices) override;
 };
@@ -276,8 +282,9 @@ public:
     void EndLine() override;
     void DitherRow(const TColor32* source, uint8_t* indices) override;
 
-    int* ErrorRow(int channel, int row) { return rows_.Row(channel, row); }
-    int* ErrorCursor(int channel, int row) { return rows_.Row(channel, row) + CursorCell; }
+    int& ErrorCell(int channel, int row, int cell) { return rows_.Cell(channel, row, cell); }
+    // A channel's cell at the cursor in a row; neighbouring cells are CellStride apart.
+    int* ErrorCursor(int channel, int row) { return &rows_.Cell(channel, row, CursorCell); }
     ErrorRowSet& Rows() { return rows_; }
 
     int32_t CursorCell = 3;
@@ -302,8 +309,9 @@ public:
     void EndLine() override;
     void DitherRow(const TColor32* source, uint8_t* indices) override;
 
-    int* ErrorRow(int channel, int row) { return rows_.Row(channel, row); }
-    int* ErrorCursor(int channel, int row) { return rows_.Row(channel, row) + CursorCell; }
+    int& ErrorCell(int channel, int row, int cell) { return rows_.Cell(channel, row, cell); }
+    // A channel's cell at the cursor in a row; neighbouring cells are CellStride apart.
+    int* ErrorCursor(int channel, int row) { return &rows_.Cell(channel, row, CursorCell); }
     ErrorRowSet& Rows() { return rows_; }
 
     int32_t CursorCell = 2;

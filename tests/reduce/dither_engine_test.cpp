@@ -148,7 +148,7 @@ TEST(Ditherers, CorrectedValuesAreClampedBeforeTheErrorIsMeasured)
         burkes.DitherPixel(255, 255, 255, index, r, g, b);
         burkes.EndLine();
         burkes.DitherPixel(255, 255, 255, index, r, g, b);
-        EXPECT_EQ(burkes.ErrorRow(0, 1)[2], 8 * 155);
+        EXPECT_EQ(burkes.ErrorCell(0, 1, 2), 8 * 155);
     }
     {
         // 0 -> grey, e = -100; 0 + trunc(-784/32) = -24 clamps to 0: e = -100 again.
@@ -157,7 +157,7 @@ TEST(Ditherers, CorrectedValuesAreClampedBeforeTheErrorIsMeasured)
         burkes.DitherPixel(0, 0, 0, index, r, g, b);
         burkes.EndLine();
         burkes.DitherPixel(0, 0, 0, index, r, g, b);
-        EXPECT_EQ(burkes.ErrorRow(2, 1)[2], -8 * 100);
+        EXPECT_EQ(burkes.ErrorCell(2, 1, 2), -8 * 100);
     }
     {
         // Floyd-Steinberg: Carry 7 x 155 pushes 255 to 323, clamped; cell 1 = Pending
@@ -206,15 +206,19 @@ TEST(Ditherers, KernelRowsAreClearedAndRotatedAtTheEndOfARow)
     sa.EndLine();
     EXPECT_EQ(sa.ScanDirection, -1);
     EXPECT_EQ(sa.CursorCell, 4 + 2);
+    auto row = [&sa](int channel, int r) {
+        std::vector<int> cells;
+        for (int c = 0; c < 10; ++c)
+            cells.push_back(sa.ErrorCell(channel, r, c));
+        return cells;
+    };
     // Former row 1 (-3d: 12, -d: 26, +d: 30, +3d: 16 around cell 3) is now row 0.
-    const int* row0 = sa.ErrorRow(0, 0);
-    EXPECT_EQ(std::vector<int>(row0, row0 + 10), (std::vector<int>{1200, 0, 2600, 0, 3000, 0, 1600, 0, 0, 0}));
+    EXPECT_EQ(row(0, 0), (std::vector<int>{1200, 0, 2600, 0, 3000, 0, 1600, 0, 0, 0}));
     sa.EndLine();
     sa.EndLine();
-    const int* row3 = sa.ErrorRow(0, 0);
-    EXPECT_EQ(std::vector<int>(row3, row3 + 10), (std::vector<int>{500, 0, 1200, 0, 1200, 0, 500, 0, 0, 0}));
-    const int* cleared = sa.ErrorRow(0, 3);
-    EXPECT_EQ(std::vector<int>(cleared, cleared + 10), std::vector<int>(10, 0));
+    EXPECT_EQ(row(2, 0), (std::vector<int>{500, 0, 1200, 0, 1200, 0, 500, 0, 0, 0}));
+    for (int ch = 0; ch < 3; ++ch)
+        EXPECT_EQ(row(ch, 3), std::vector<int>(10, 0));
 }
 
 } // namespace
