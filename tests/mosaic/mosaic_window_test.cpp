@@ -189,6 +189,17 @@ TEST_F(MosaicWindowTest, CtrlFillsAndUndoActsWithTheScaleInForce)
     EXPECT_EQ(StudAt(1, 0), Yellow);
     EXPECT_EQ(StudAt(2, 0), Red);
     EXPECT_EQ(form->image1->Bitmap(), FullRender());
+
+    // An undo after a new picture (Stage 0) takes the edit back but cannot draw.
+    Press(QPoint(1, 1));
+    Release(QPoint(1, 1));
+    ASSERT_EQ(StudAt(0, 0), Red);
+    form->Stage = 0;
+    const Bitmap32 shown = form->image1->Bitmap();
+    form->Button3->click();
+    EXPECT_EQ(StudAt(0, 0), Yellow);
+    EXPECT_EQ(platform.LastMessage(), NoDither);
+    EXPECT_EQ(form->image1->Bitmap(), shown);
 }
 
 TEST_F(MosaicWindowTest, DropperTakesShownColoursButNotBlackRedOrWindowGrey)
