@@ -29,16 +29,17 @@ constexpr int crDropper = 2;
 constexpr int crBucket = 3;
 constexpr int crHandPoint = -21;
 
-// Colours the dropper never takes: black and red are grid lines (black is chosen from
-// the palette instead), and (243, 243, 245) is the light grey of the window itself.
+// Colours the dropper never takes: black and the red of the 8 Stud Grid are line
+// colours (black is chosen from the palette instead), and the light grey (243, 243, 245).
 constexpr TColor DropperRefused[] = {0x000000, 0x0000FF, 16118771};
 
-bool AltHeld(int key, Qt::KeyboardModifiers modifiers)
+// A key event for the modifier key itself need not carry the modifier yet.
+bool AltHeld(Qt::KeyboardModifiers modifiers, int key = 0)
 {
     return (modifiers & Qt::AltModifier) || key == Qt::Key_Alt;
 }
 
-bool CtrlHeld(int key, Qt::KeyboardModifiers modifiers)
+bool CtrlHeld(Qt::KeyboardModifiers modifiers, int key = 0)
 {
     return (modifiers & Qt::ControlModifier) || key == Qt::Key_Control;
 }
@@ -229,13 +230,13 @@ void TForm1::image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers, i
     PressX = px;
     PressY = py;
     try {
-        if (Stage == 2 && AltHeld(0, modifiers)) {
+        if (Stage == 2 && AltHeld(modifiers)) {
             const TColor shown = WinColor(image1->ShownColorAt(x, y));
             if (std::find(std::begin(DropperRefused), std::end(DropperRefused), shown) == std::end(DropperRefused)) {
                 PenColor = shown;
                 Panel42->SetColor(shown);
             }
-        } else if (Stage == 2 && CtrlHeld(0, modifiers)) {
+        } else if (Stage == 2 && CtrlHeld(modifiers)) {
             const EditResult edit = FillEdit(StudImage, CurrentGeometry(), px, py, PenColor);
             UndoList.append(QString::fromStdString(edit.undoLine));
             RedrawMosaic(edit.changedStuds);
@@ -256,9 +257,9 @@ void TForm1::image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers, i
 void TForm1::image1MouseMove(Qt::KeyboardModifiers modifiers, int x, int y)
 {
     const int h = image1->OffsetHorz(), v = image1->OffsetVert();
-    if (Stage == 2 && AltHeld(0, modifiers)) {
+    if (Stage == 2 && AltHeld(modifiers)) {
         SetViewCursor(crDropper);
-    } else if (Stage == 2 && CtrlHeld(0, modifiers)) {
+    } else if (Stage == 2 && CtrlHeld(modifiers)) {
         SetViewCursor(crBucket);
     } else if (ToolMode == 1 && DragActive == 1) {
         SetViewCursor(crHandPoint);
@@ -290,9 +291,9 @@ void TForm1::image1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int)
 
 void TForm1::image1KeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    if (Stage == 2 && AltHeld(key, modifiers)) {
+    if (Stage == 2 && AltHeld(modifiers, key)) {
         SetViewCursor(crDropper);
-    } else if (Stage == 2 && CtrlHeld(key, modifiers)) {
+    } else if (Stage == 2 && CtrlHeld(modifiers, key)) {
         SetViewCursor(crBucket);
     } else if (key == Qt::Key_Space) {
         ToolMode = 1;
