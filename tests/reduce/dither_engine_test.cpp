@@ -10,7 +10,6 @@
 namespace tesselka {
 namespace {
 
-using test::GreyColumn;
 using test::PaletteOf;
 using test::PictureOf;
 using test::RunVirtual;
@@ -139,86 +138,23 @@ TEST(Ditherers, FloydSteinbergZeroErrorLeavesCellPendingAndLastError)
 
 TEST(Ditherers, CorrectedValuesAreClampedBeforeTheErrorIsMeasured)
 {
-    const ReductionPalette blackGrey = PaletteOf({{0, 0, 0}, {100, 100, 100}});
+    TFastColorLookup lookup(PaletteOf({{0, 0, 0}, {100, 100, 100}}));
     uint8_t index, r, g, b;
-    {
-        // 255 -> grey, e = 155 (8/32 down); 255 + 1256/32 = 294 clamps to 255: e = 155 again.
-        TFastColorLookup lookup(blackGrey);
-        TBurkesDitherer burkes(1, &lookup);
-        burkes.DitherPixel(255, 255, 255, index, r, g, b);
-        burkes.EndLine();
-        burkes.DitherPixel(255, 255, 255, index, r, g, b);
-        EXPECT_EQ(burkes.ErrorCell(0, 1, 2), 8 * 155);
-    }
-    {
-        // 0 -> grey, e = -100; 0 + trunc(-784/32) = -24 clamps to 0: e = -100 again.
-        TFastColorLookup lookup(PaletteOf({{100, 100, 100}, {255, 255, 255}}));
-        TBurkesDitherer burkes(1, &lookup);
-        burkes.DitherPixel(0, 0, 0, index, r, g, b);
-        burkes.EndLine();
-        burkes.DitherPixel(0, 0, 0, index, r, g, b);
-        EXPECT_EQ(burkes.ErrorCell(2, 1, 2), -8 * 100);
-    }
-    {
-        // Floyd-Steinberg: Carry 7 x 155 pushes 255 to 323, clamped; cell 1 = Pending
-        // 775 + 3 x 155, Pending = 155 + 5 x 155.
-        TFastColorLookup lookup(blackGrey);
-        TFloydSteinbergDitherer fs(2, &lookup);
-        fs.DitherPixel(255, 255, 255, index, r, g, b);
-        fs.DitherPixel(255, 255, 255, index, r, g, b);
-        EXPECT_EQ(fs.ErrorCell(0, 1), 1240);
-        EXPECT_EQ(fs.Pending[0], 930);
-    }
-}
-
-TEST(Ditherers, ExactPaletteColoursGiveNearestColourIndicesForEveryKind)
-{
-    // The eight corners of the colour cube lie in eight different cells, so every error
-    // is 0 and no kind spreads anything.
-    ReductionPalette corners;
-    std::vector<std::array<int, 3>> colours;
-    for (int i = 0; i < 8; ++i) {
-        std::array<int, 3> c = {i & 1 ? 255 : 0, i & 2 ? 255 : 0, i & 4 ? 255 : 0};
-        colours.push_back(c);
-        corners.entries.push_back({uint8_t(c[0]), uint8_t(c[1]), uint8_t(c[2]), 4});
-    }
-    std::vector<std::array<int, 3>> pixels;
-    std::vector<int> expected;
-    for (int i = 0; i < 13 * 7; ++i) {
-        int k = (i * 5 + i / 3) % 8;
-        pixels.push_back(colours[size_t(k)]);
-        expected.push_back(k);
-    }
-    Bitmap32 picture = PictureOf(13, pixels);
-    for (int kind = DitherNearest; kind <= DitherBurkes; ++kind)
-        EXPECT_EQ(Dither(kind, picture, corners), expected) << "kind " << kind;
-}
-
-TEST(Ditherers, KernelRowsAreClearedAndRotatedAtTheEndOfARow)
-{
-    // Stevenson-Arce: row 3 of the first pixel's spread becomes row 0 three rows later
-    // and nothing else is left behind.
-    TFastColorLookup lookup(BlackWhite);
-    TSteveArcheDitherer sa(4, &lookup);
-    uint8_t index, r, g, b;
-    sa.DitherPixel(100, 100, 100, index, r, g, b); // black, e = 100 at column 0 (cell 3)
-    sa.CurrentColumn = 4;                          // end the row after one pixel
-    sa.EndLine();
-    EXPECT_EQ(sa.ScanDirection, -1);
-    EXPECT_EQ(sa.CursorCell, 4 + 2);
-    auto row = [&sa](int channel, int r) {
-        std::vector<int> cells;
-        for (int c = 0; c < 10; ++c)
-            cells.push_back(sa.ErrorCell(channel, r, c));
-        return cells;
-    };
-    // Former row 1 (-3d: 12, -d: 26, +d: 30, +3d: 16 around cell 3) is now row 0.
-    EXPECT_EQ(row(0, 0), (std::vector<int>{1200, 0, 2600, 0, 3000, 0, 1600, 0, 0, 0}));
-    sa.EndLine();
-    sa.EndLine();
-    EXPECT_EQ(row(2, 0), (std::vector<int>{500, 0, 1200, 0, 1200, 0, 500, 0, 0, 0}));
-    for (int ch = 0; ch < 3; ++ch)
-        EXPECT_EQ(row(ch, 3), std::vector<int>(10, 0));
+    // Burkes, one column: 255 -> grey, e = 155 (8/32 down); 255 + 1256/32 = 294 clamps
+    // to 255, so the error is 155 again, not 194.
+    TBurkesDitherer burkes(1, &lookup);
+    burkes.DitherPixel(255, 255, 255, index, r, g, b);
+    burkes.EndLine();
+    burkes.DitherPixel(255, 255, 255, index, r, g, b);
+    EXPECT_EQ(burkes.ErrorCell(0, 1, 2), 8 * 155);
+    // Floyd-Steinberg: Carry 7 x 155 pushes 255 to 323, clamped; cell 1 = Pending 775 +
+    // 3 x 155, Pending = 155 + 5 x 155.
+    TFastColorLookup fresh(PaletteOf({{0, 0, 0}, {100, 100, 100}}));
+    TFloydSteinbergDitherer fs(2, &fresh);
+    fs.DitherPixel(255, 255, 255, index, r, g, b);
+    fs.DitherPixel(255, 255, 255, index, r, g, b);
+    EXPECT_EQ(fs.ErrorCell(0, 1), 1240);
+    EXPECT_EQ(fs.Pending[0], 930);
 }
 
 } // namespace

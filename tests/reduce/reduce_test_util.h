@@ -34,14 +34,6 @@ inline Bitmap32 PictureOf(int width, const std::vector<Rgb>& pixels)
     return b;
 }
 
-inline Bitmap32 GreyColumn(std::initializer_list<int> values)
-{
-    std::vector<Rgb> pixels;
-    for (int v : values)
-        pixels.push_back({v, v, v});
-    return PictureOf(1, pixels);
-}
-
 // Feeds a picture through a ditherer's virtual interface as the driver does and
 // returns the indices, top row first.
 inline std::vector<int> RunVirtual(TDitherEngine& engine, const Bitmap32& picture)
