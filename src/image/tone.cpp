@@ -70,6 +70,23 @@ struct GrayRounding
     }
 };
 
+// GrayValue for a pixel whose exact sum 100 y lies on a half: the extended result is
+// compared with that half instead of calling the rounding function, which saves and
+// restores the floating-point environment and would dominate the loop.
+int GrayOfHalf(int r, int g, int b, int sum)
+{
+    long double y = 0.3L * (long double)r;
+    y = y + 0.59L * (long double)g;
+    y = y + 0.11L * (long double)b;
+    const int whole = sum / 100;
+    const long double half = (long double)whole + 0.5L;
+    if (y > half)
+        return whole + 1;
+    if (y < half)
+        return whole;
+    return whole + (whole & 1);
+}
+
 const GrayRounding& GrayTable()
 {
     static const GrayRounding table;
@@ -133,9 +150,10 @@ void AdjustTone(const Bitmap32& source, Bitmap32& result, const ToneSettings& se
         for (size_t i = 0; i < count; ++i) {
             const TColor32 c = in[i];
             const unsigned r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
-            int y = rounding[red30[r] + green59[g] + blue11[b]];
+            const int sum = red30[r] + green59[g] + blue11[b];
+            int y = rounding[sum];
             if (y < 0) [[unlikely]]
-                y = GrayValue(channel[r], channel[g], channel[b]);
+                y = GrayOfHalf(channel[r], channel[g], channel[b], sum);
             y ^= invertXor;
             out[i] = Pack(y, y, y);
         }
