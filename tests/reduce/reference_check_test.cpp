@@ -95,15 +95,14 @@ std::vector<int> PlainFloydSteinberg(const Bitmap32& pic, const ReductionPalette
     return out;
 }
 
-struct Tap
-{
-    int dy, dx, weight;
-};
+// Weights by row (0 = the pixel's own row, then the rows below) and by column offset
+// -3..+3 in the scan direction, drawn as the textbook matrices.
+using Grid = std::array<std::array<int, 7>, 4>;
 
-// A kernel kind over whole error planes: the pixel at (x, y) reads plane (x, y); a tap
-// (dy, dx) adds to (x + dx * direction, y + dy). Taps off the picture are dropped.
-std::vector<int> PlainKernel(const Bitmap32& pic, const ReductionPalette& palette, const std::vector<Tap>& taps,
-                             int divisor)
+// A kernel kind over whole error planes: the pixel at (x, y) reads plane (x, y) and
+// adds its shares to the planes of the pixels its grid covers; shares off the picture
+// are dropped.
+std::vector<int> PlainKernel(const Bitmap32& pic, const ReductionPalette& palette, const Grid& grid, int divisor)
 {
     const int w = pic.Width(), h = pic.Height();
     PlainLookup lookup(palette);
@@ -122,11 +121,12 @@ std::vector<int> PlainKernel(const Bitmap32& pic, const ReductionPalette& palett
             out[size_t(y * w + x)] = index;
             for (int ch = 0; ch < 3; ++ch) {
                 int e = value[ch] - lookup.colours[size_t(index)][size_t(ch)];
-                for (const Tap& t : taps) {
-                    int tx = x + t.dx * dir, ty = y + t.dy;
-                    if (tx >= 0 && tx < w && ty < h)
-                        plane[size_t(ch)][size_t(ty * w + tx)] += long(t.weight) * e;
-                }
+                for (int dy = 0; dy < 4; ++dy)
+                    for (int dx = -3; dx <= 3; ++dx) {
+                        int tx = x + dx * dir, ty = y + dy;
+                        if (tx >= 0 && tx < w && ty < h)
+                            plane[size_t(ch)][size_t(ty * w + tx)] += long(grid[size_t(dy)][size_t(dx + 3)]) * e;
+                    }
             }
         }
     }
@@ -194,68 +194,20 @@ TEST_F(ReferenceCheck, KernelKinds)
     {
         DitherKind kind;
         int divisor;
-        std::vector<Tap> taps;
+        Grid grid;
     };
-    const std::vector<Kind> kinds = {
-        {DitherStucki,
-         42,
-         {{0, 1, 8},
-          {0, 2, 4},
-          {1, -2, 2},
-          {1, -1, 4},
-          {1, 0, 8},
-          {1, 1, 4},
-          {1, 2, 2},
-          {2, -2, 1},
-          {2, -1, 2},
-          {2, 0, 4},
-          {2, 1, 2},
-          {2, 2, 1}}},
-        {DitherSierra,
-         32,
-         {{0, 1, 5},
-          {0, 2, 3},
-          {1, -2, 2},
-          {1, -1, 4},
-          {1, 0, 5},
-          {1, 1, 4},
-          {1, 2, 2},
-          {2, -1, 2},
-          {2, 0, 3},
-          {2, 1, 2}}},
-        {DitherJarvisJudiceNinke,
-         48,
-         {{0, 1, 7},
-          {0, 2, 5},
-          {1, -2, 3},
-          {1, -1, 5},
-          {1, 0, 7},
-          {1, 1, 5},
-          {1, 2, 3},
-          {2, -2, 1},
-          {2, -1, 3},
-          {2, 0, 5},
-          {2, 1, 3},
-          {2, 2, 1}}},
+    const Kind kinds[] = {
+        {DitherStucki, 42, {{{0, 0, 0, 0, 8, 4, 0}, {0, 2, 4, 8, 4, 2, 0}, {0, 1, 2, 4, 2, 1, 0}, {}}}},
+        {DitherSierra, 32, {{{0, 0, 0, 0, 5, 3, 0}, {0, 2, 4, 5, 4, 2, 0}, {0, 0, 2, 3, 2, 0, 0}, {}}}},
+        {DitherJarvisJudiceNinke, 48, {{{0, 0, 0, 0, 7, 5, 0}, {0, 3, 5, 7, 5, 3, 0}, {0, 1, 3, 5, 3, 1, 0}, {}}}},
         {DitherStevensonArce,
          200,
-         {{0, 2, 32},
-          {1, -3, 12},
-          {1, -1, 26},
-          {1, 1, 30},
-          {1, 3, 16},
-          {2, -2, 12},
-          {2, 0, 26},
-          {2, 2, 12},
-          {3, -3, 5},
-          {3, -1, 12},
-          {3, 1, 12},
-          {3, 3, 5}}},
-        {DitherBurkes, 32, {{0, 1, 8}, {0, 2, 4}, {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2}}},
+         {{{0, 0, 0, 0, 0, 32, 0}, {12, 0, 26, 0, 30, 0, 16}, {0, 12, 0, 26, 0, 12, 0}, {5, 0, 12, 0, 12, 0, 5}}}},
+        {DitherBurkes, 32, {{{0, 0, 0, 0, 8, 4, 0}, {0, 2, 4, 8, 4, 2, 0}, {}, {}}}},
     };
     for (const Kind& k : kinds)
         for (const ReductionPalette& palette : palettes)
-            EXPECT_EQ(Mismatches(Engine(photo, palette, k.kind), PlainKernel(photo, palette, k.taps, k.divisor)), 0u)
+            EXPECT_EQ(Mismatches(Engine(photo, palette, k.kind), PlainKernel(photo, palette, k.grid, k.divisor)), 0u)
                 << "kind " << k.kind;
 }
 
