@@ -154,6 +154,11 @@ void TForm1::Button10Click()
 
 void TForm1::AdjustTone()
 {
+    // Stored settings are restored before the first showing, while SourcePicture is
+    // still empty: recomputing then would empty the view and lose the start picture.
+    // The sliders keep their positions and apply at the next change, as after a load.
+    if (Stage < 0 && SourcePicture.Empty())
+        return;
     try {
         ToneSettings settings;
         settings.brightness = Brightness->value();

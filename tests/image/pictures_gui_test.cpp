@@ -94,6 +94,29 @@ TEST_F(PicturesTest, LoadImageShowsThePictureUnadjusted)
     EXPECT_EQ(form->image1->Bitmap(), expected);
 }
 
+TEST(PicturesStartTest, StoredToneSettingsKeepTheStartPicture)
+{
+    // Settings are restored between creation and the first showing; a tone slider moved
+    // then must not empty the view.
+    ScriptedPlatform platform;
+    TForm1 form(platform, QCoreApplication::applicationDirPath());
+    const Bitmap32 start = form.image1->Bitmap();
+    ASSERT_FALSE(start.Empty());
+    form.CheckBox45->setChecked(true);
+    form.Brightness->setValue(30);
+    EXPECT_EQ(form.Label4->text(), QStringLiteral("Brightness 30"));
+    form.show();
+    EXPECT_EQ(form.image1->Bitmap(), start);
+    EXPECT_EQ(form.SourcePicture, start);
+    EXPECT_EQ(form.WorkPicture, start);
+    EXPECT_EQ(form.Stage, 0);
+
+    form.CheckBox45->setChecked(false);
+    Bitmap32 expected;
+    AdjustTone(start, expected, ToneSettings{.brightness = 30});
+    EXPECT_EQ(form.WorkPicture, expected);
+}
+
 TEST_F(PicturesTest, FailedOrCancelledLoadKeepsThePicture)
 {
     Load("rgb8.png");
