@@ -87,12 +87,11 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, const InlineFind& find, cons
         const int r = Clamp255(int((p >> 16) & 0xFF) + (cell[0] + carryR + 8) / 16);
         const int g = Clamp255(int((p >> 8) & 0xFF) + (cell[1] + carryG + 8) / 16);
         const int b = Clamp255(int(p & 0xFF) + (cell[2] + carryB + 8) / 16);
-        const int at = (r >> 3) | ((g >> 3) << 5) | ((b >> 3) << 10);
+        // Unsigned, so the cell indexes the table without a sign extension on the chain.
+        const uint32_t at = uint32_t(r >> 3) | uint32_t(g >> 3) << 5 | uint32_t(b >> 3) << 10;
         uint32_t chosen = entries[at];
-        if (__builtin_expect(chosen == unknown, 0)) {
-            find.lookup.Search(uint8_t(r), uint8_t(g), uint8_t(b), at);
-            chosen = entries[at];
-        }
+        if (__builtin_expect(chosen == unknown, 0))
+            chosen = find.Entry(r, g, b);
         FloydSteinbergStep(cell[0], carryR, lastR, pendR, r - int((chosen >> 8) & 0xFF));
         FloydSteinbergStep(cell[1], carryG, lastG, pendG, g - int((chosen >> 16) & 0xFF));
         FloydSteinbergStep(cell[2], carryB, lastB, pendB, b - int(chosen >> 24));
