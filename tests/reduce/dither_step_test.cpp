@@ -102,51 +102,40 @@ TEST_F(DitherStep, SingleColourPaletteGivesASingleColourGrid)
     EXPECT_EQ(Colours(form.image1->Bitmap()), only);
 }
 
-TEST_F(DitherStep, NoBoxTickedEmptiesTheViewAndKeepsTheGrid)
-{
-    form.BitBtn2->click();
-    const Bitmap32 grid = form.StudImage;
-    form.BitBtn9->click();
-    form.BitBtn2->click();
-
-    EXPECT_TRUE(platform.messages.empty());
-    EXPECT_EQ(form.PaletteCount, 0);
-    EXPECT_EQ(form.Stage, 1);
-    EXPECT_TRUE(form.image1->Bitmap().Empty());
-    EXPECT_TRUE(form.StudImage == grid);
-    EXPECT_EQ(form.SelectedColors[0], -1);
-}
-
-TEST_F(DitherStep, EmptyWidthStopsAtTheScalingAndKeepsTheViewAndStage)
+TEST_F(DitherStep, FailuresKeepWhatTheStepDidNotReach)
 {
     form.BitBtn2->click();
     const Bitmap32 grid = form.StudImage;
     const Bitmap32 shown = form.image1->Bitmap();
     const Bitmap32 strip = form.PaletteStrip();
-    form.Stage = 0; // as after a tone change
 
+    // An empty width box stops at the scaling: the grid, the view, the strip and Stage
+    // stay; what ran before the scaling holds the new values.
+    form.Stage = 0; // as after a tone change
     form.Edit2->setText(QString());
     form.dm7->setChecked(true);
     form.BitBtn9->click();
     form.PaletteBoxes[0]->setChecked(true);
     form.BitBtn2->click();
-
     EXPECT_EQ(platform.LastMessage(), QStringLiteral("'' is not a valid integer value"));
     EXPECT_EQ(form.Stage, 0);
     EXPECT_TRUE(form.StudImage == grid);
     EXPECT_TRUE(form.image1->Bitmap() == shown);
     EXPECT_TRUE(form.PaletteStrip() == strip);
-    // What ran before the scaling holds the new values.
     EXPECT_EQ(form.DitherSettings.kind, DitherNearest);
-    EXPECT_EQ(form.SelectedColors[1], -1);
     EXPECT_NE(form.SelectedColors[0], -1);
+    EXPECT_EQ(form.SelectedColors[1], -1);
 
-    // Once the width is back the next run works normally.
-    form.Edit2->setText(QStringLiteral("20"));
+    // No box ticked: an empty picture, so the scaling (even without a width) leaves the
+    // grid; the view empties and Stage still moves on.
+    platform.messages.clear();
+    form.BitBtn9->click();
     form.BitBtn2->click();
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(form.PaletteCount, 0);
     EXPECT_EQ(form.Stage, 1);
-    EXPECT_EQ(form.StudImage.Width(), 20);
-    EXPECT_EQ(Colours(form.StudImage).size(), 1u);
+    EXPECT_TRUE(form.image1->Bitmap().Empty());
+    EXPECT_TRUE(form.StudImage == grid);
 }
 
 TEST_F(DitherStep, AutoDitherRunsOncePerChangedPaletteBox)
