@@ -111,21 +111,11 @@ Bitmap32 RenderSvg(const QByteArray& svg, int width, int height, const char* wha
 
 namespace {
 
-std::string LowerExtension(const std::string& path)
-{
-    size_t slash = path.find_last_of('/');
-    size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return std::string();
-    std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return ext;
-}
-
+// The text after the file name's last dot, as typed; empty when the name has none.
 std::string Extension(const std::string& path)
 {
-    size_t slash = path.find_last_of('/');
-    size_t dot = path.find_last_of('.');
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return std::string();
     return path.substr(dot + 1);
@@ -201,7 +191,8 @@ bool EncodePngRows(const Bitmap32& bitmap, PngWriteState& state)
 
 Bitmap32 LoadPicture(const std::string& path)
 {
-    const std::string ext = LowerExtension(path);
+    std::string ext = Extension(path);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     if (ext == "jpg" || ext == "jpeg")
         return detail::ReadJpeg(path);
     if (ext == "png")

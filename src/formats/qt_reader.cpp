@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QImageReader>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace tesselka::detail {
