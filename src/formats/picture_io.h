@@ -12,8 +12,11 @@ namespace tesselka {
 // chosen by the file name's extension (case-insensitive): .bmp/.dib, .gif (first frame),
 // .png, .jpg/.jpeg, .ico (largest image), .emf, .wmf (drawn onto white). Throws
 // tesselka::Error: "Unknown picture file extension (.%s)", the decoder's own message for
-// a damaged file, a size message for a picture above Bitmap32's limits (checked before
-// the pixels are allocated), or the file system's text when the file cannot be read.
+// a damaged file ("JPEG: Premature end of JPEG file": a cut-off JPEG is refused, not
+// filled with grey), "Picture too large: ..." for a picture above Bitmap32's limits of
+// 400 megapixels and 131072 pixels a side (checked from the header, before the pixels
+// are allocated), or the file system's text when the file cannot be read. Metafiles are
+// drawn at the size they state, at 96 pixels per inch.
 Bitmap32 LoadPicture(const std::string& path);
 
 // PNG of the bitmap's pixels as 8-bit RGB (colour type 2, no alpha, not interlaced):
@@ -29,7 +32,9 @@ void SavePng(const Bitmap32& bitmap, const std::string& path);
 void SaveBmp32(const Bitmap32& bitmap, const std::string& path);
 
 // Writes `bytes` to `path` through a temporary file in the same folder, then renames it
-// over the target. Throws tesselka::IoError with the file system's text.
+// over the target. Throws tesselka::IoError: "Cannot create file %s" (the target's
+// name) when no file can be created there, otherwise the file system's text; the
+// temporary file is removed and an existing target keeps its old content.
 void WriteFileAtomically(const std::string& path, const void* bytes, size_t size);
 
 } // namespace tesselka

@@ -8,7 +8,9 @@
 
 namespace tesselka {
 
-// The widest mosaic the program makes, in studs.
+// The widest mosaic the program makes, in studs: 4000 studs is 32 m of plates, far past
+// any build, while a grid from an unchecked width (the box takes any number of digits)
+// could ask for gigabytes before the first pixel is drawn.
 inline constexpr int MaxMosaicWidth = 4000;
 
 // The mosaic width typed into the width box: StrToInt's message for a text that is not a
