@@ -95,7 +95,6 @@ public:
 
     int* Row(int row) { return rows_[size_t(row)]; }
     int& Cell(int channel, int row, int cell) { return rows_[size_t(row)][CellStride * cell + channel]; }
-    int Cells() const { return cells_; }
     // Clears row 0 (margins included) and makes it the last row; the other rows move up
     // by one.
     void ClearAndRotate();
@@ -107,7 +106,8 @@ private:
     int cells_;
 };
 
-// Floyd-Steinberg with one row buffer per channel, `LineWidth` + 2 cells, never cleared.
+// Floyd-Steinberg with one row buffer of `LineWidth` + 2 cells (three channels each),
+// never cleared.
 // Shares of 7, 3, 5 and 1 sixteenths reach later pixels through the running values
 // Carry, LastError and Pending rather than by direct writes. On right-to-left rows this
 // lands the error one column away from the textbook kernel, the cells at the margins
@@ -161,8 +161,8 @@ private:
     std::unique_ptr<int[]> storage_;
 };
 
-// The 5 x 3 kernels (Stucki, Sierra, Jarvis-Judice-Ninke): three rows per channel of
-// `LineWidth` + 4 cells; column x sits in cell x + 2 of every row, so the kernel may
+// The 5 x 3 kernels (Stucki, Sierra, Jarvis-Judice-Ninke): three rows of `LineWidth` + 4
+// cells; column x sits in cell x + 2 of every row, so the kernel may
 // write two cells beyond either edge.
 class T5by3Ditherer : public TDitherEngine
 {
@@ -263,8 +263,7 @@ public:
     };
 };
 
-// Stevenson-Arce, over 200: four rows per channel of `LineWidth` + 6 cells; column x in
-// cell x + 3.
+// Stevenson-Arce, over 200: four rows of `LineWidth` + 6 cells; column x in cell x + 3.
 class TSteveArcheDitherer final : public TDitherEngine
 {
 public:
@@ -285,7 +284,6 @@ public:
     int& ErrorCell(int channel, int row, int cell) { return rows_.Cell(channel, row, cell); }
     // A channel's cell at the cursor in a row; neighbouring cells are CellStride apart.
     int* ErrorCursor(int channel, int row) { return &rows_.Cell(channel, row, CursorCell); }
-    ErrorRowSet& Rows() { return rows_; }
 
     int32_t CursorCell = 3;
 
@@ -293,7 +291,7 @@ private:
     ErrorRowSet rows_;
 };
 
-// Burkes, over 32: two rows per channel of `LineWidth` + 4 cells; column x in cell x + 2.
+// Burkes, over 32: two rows of `LineWidth` + 4 cells; column x in cell x + 2.
 class TBurkesDitherer final : public TDitherEngine
 {
 public:
@@ -312,7 +310,6 @@ public:
     int& ErrorCell(int channel, int row, int cell) { return rows_.Cell(channel, row, cell); }
     // A channel's cell at the cursor in a row; neighbouring cells are CellStride apart.
     int* ErrorCursor(int channel, int row) { return &rows_.Cell(channel, row, CursorCell); }
-    ErrorRowSet& Rows() { return rows_; }
 
     int32_t CursorCell = 2;
 
