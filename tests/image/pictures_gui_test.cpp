@@ -107,6 +107,17 @@ TEST_F(PicturesTest, LoadImageShowsThePictureUnadjustedOrKeepsItOnFailure)
     EXPECT_EQ(platform.LastMessage(), QStringLiteral("Unknown picture file extension (.ppm)"));
 }
 
+TEST_F(PicturesTest, EveryFormatLoadsInTheWindow)
+{
+    for (const char* name : {"progressive.jpg", "cmyk.jpg", "interlaced.png", "animated.gif", "rgb24.bmp", "rgb24.dib",
+                             "icon.ico", "draw.emf", "draw.wmf"}) {
+        Load(name);
+        EXPECT_EQ(form->image1->Bitmap(), LoadPicture(Picture(name).toStdString())) << name;
+        EXPECT_EQ(form->SourcePicture, form->image1->Bitmap()) << name;
+    }
+    EXPECT_TRUE(platform.messages.empty());
+}
+
 TEST(PicturesStartTest, StoredToneSettingsKeepTheStartPicture)
 {
     // Settings are restored between creation and the first showing; a tone slider moved
