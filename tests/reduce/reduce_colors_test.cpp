@@ -112,6 +112,28 @@ TEST(ReduceBitmapColors, EveryKindMatchesThePerPixelPathAndIsRepeatable)
     }
 }
 
+TEST(ReduceBitmapColors, NarrowPicturesMatchThePerPixelPath)
+{
+    // One to four columns: the row routines' kernel writes must stay in the margins.
+    const Bitmap32 photo = test::LoadPhoto();
+    const ReductionPalette palette = PaletteOf({{0, 0, 0}, {255, 255, 255}, {200, 50, 0}, {90, 90, 90}});
+    for (int width = 1; width <= 4; ++width) {
+        Bitmap32 strip(width, 40);
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < width; ++x)
+                strip.SetPixel(x, y, photo.Pixel(100 + x, 3 * y));
+        for (int kind = DitherNearest; kind <= DitherBurkes; ++kind) {
+            IndexedBitmap result;
+            ASSERT_TRUE(ReduceBitmapColors(strip, ReduceCustomPalette, DitherKind(kind), 8, palette, result));
+            TFastColorLookup lookup(palette);
+            std::unique_ptr<TDitherEngine> engine = CreateDitherer(kind, width, &lookup);
+            std::vector<int> perPixel = test::RunVirtual(*engine, strip);
+            std::vector<int> driver(result.Row(0), result.Row(0) + width * 40);
+            EXPECT_EQ(driver, perPixel) << "kind " << kind << ", width " << width;
+        }
+    }
+}
+
 TEST(ReduceBitmapColors, FixedPaletteModesAndProgress)
 {
     IndexedBitmap result;
