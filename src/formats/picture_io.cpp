@@ -1,5 +1,6 @@
 #include "formats/picture_io.h"
 
+#include "common/atomic_file.h"
 #include "common/error.h"
 #include "formats/decoders.h"
 
@@ -14,10 +15,6 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tesselka {
 
@@ -270,46 +267,9 @@ void SaveBmp32(const Bitmap32& bitmap, const std::string& path)
 
 void WriteFileAtomically(const std::string& path, const void* bytes, size_t size)
 {
-    // The temporary file lives in the target's folder so that the final rename never
-    // crosses file systems and either the old file or the whole new one is seen.
-    std::string temp = path + ".XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0)
-        throw IoError("Cannot create file " + path);
-    auto fail = [&](int err) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        ThrowIoError(err, path);
-    };
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    struct stat existing;
-    mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~mask);
-    ::fchmod(fd, mode);
-    const auto* p = static_cast<const uint8_t*>(bytes);
-    size_t left = size;
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-        }
-        p += n;
-        left -= size_t(n);
-    }
-    if (::fsync(fd) != 0 && errno != EINVAL)
-        fail(errno);
-    if (::close(fd) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        ThrowIoError(err, path);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        ThrowIoError(err, path);
-    }
+    AtomicFile file(path, "Cannot create file " + path);
+    file.Write(std::string_view(static_cast<const char*>(bytes), size));
+    file.Commit();
 }
 
 } // namespace tesselka

@@ -1,16 +1,14 @@
 #include "ldraw/model_writer.h"
 
+#include "common/atomic_file.h"
+
 #include "common/bitmap32.h"
 #include "common/error.h"
 #include "common/version.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_map>
 
 namespace tesselka {
@@ -106,70 +104,6 @@ void AppendPartLine(std::string& out, int32_t colorCode, int x, int y, int layer
     out += ".DAT";
     out += LineEnd;
 }
-
-// A file written under a temporary name in the target's folder and renamed over the
-// target only when complete; dropped if anything fails before that.
-class TempFile
-{
-public:
-    explicit TempFile(const std::string& target) : target_(target), temp_(target + ".XXXXXX")
-    {
-        fd_ = ::mkstemp(temp_.data());
-        if (fd_ < 0)
-            ThrowIoError(errno, target_);
-        // mkstemp makes the file private; give it the mode a plain create would.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        if (::fchmod(fd_, 0666 & ~mask) != 0)
-            Fail(errno);
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile()
-    {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            ::unlink(temp_.c_str());
-        }
-    }
-
-    void Write(std::string_view bytes)
-    {
-        while (!bytes.empty()) {
-            const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                Fail(errno);
-            }
-            bytes.remove_prefix(size_t(n));
-        }
-    }
-
-    void Commit()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0 || ::rename(temp_.c_str(), target_.c_str()) != 0) {
-            const int err = errno;
-            ::unlink(temp_.c_str());
-            ThrowIoError(err, target_);
-        }
-    }
-
-private:
-    [[noreturn]] void Fail(int err)
-    {
-        ::close(fd_);
-        fd_ = -1;
-        ::unlink(temp_.c_str());
-        ThrowIoError(err, target_);
-    }
-
-    std::string target_;
-    std::string temp_;
-    int fd_ = -1;
-};
 
 // Text is handed on in pieces of about this size, so a huge mosaic never needs its whole
 // model in memory.
@@ -316,7 +250,7 @@ std::string ModelFileText(const std::string& targetPath, const StudGrid& grid, c
 void WriteModelFile(const std::string& targetPath, const StudGrid& grid, const ModelExportInput& input,
                     const ModelFileFormat& format)
 {
-    TempFile file(targetPath);
+    AtomicFile file(targetPath);
     std::string out;
     out.reserve(FlushSize + 4096);
     EmitModel(targetPath, grid, input, format, out, [&file](std::string& piece) { file.Write(piece); });
