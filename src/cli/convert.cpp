@@ -85,10 +85,14 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
     Bitmap32 source;
     ForFile(o.picture, [&] { source = LoadPicture(o.picture.toStdString()); });
 
-    Bitmap32 work;
+    // A neutral tone box leaves the picture as loaded (loaded pictures are opaque), so
+    // no second full-size copy is made for it.
     ToneSettings tone{o.tone.brightness, o.tone.contrast,   o.tone.saturation, o.tone.darkness,
                       o.tone.lightness,  o.tone.splitlight, o.tone.grayscale,  o.tone.invert};
-    AdjustTone(source, work, tone);
+    Bitmap32 adjusted;
+    if (!tone.Neutral())
+        AdjustTone(source, adjusted, tone);
+    const Bitmap32& work = tone.Neutral() ? source : adjusted;
     if (!o.adjusted.isEmpty()) {
         ForFile(o.adjusted, [&] { SavePng(work, o.adjusted.toStdString()); });
         written << o.adjusted;
@@ -105,17 +109,25 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
             return true;
         });
     });
-    Bitmap32 dithered;
-    reduced.ToBitmap32(dithered);
     if (!o.dithered.isEmpty()) {
+        Bitmap32 dithered;
+        reduced.ToBitmap32(dithered);
         ForFile(o.dithered, [&] { SavePng(dithered, o.dithered.toStdString()); });
         written << o.dithered;
     }
 
+    // The grid is sampled from the indices: the same pixels as scaling the dithered
+    // picture, without making that full-size picture.
     const std::string style = o.style.toStdString();
     const int cellHeight = StyleCellHeight(style).value_or(2);
     Bitmap32 studImage;
-    ForFile(o.picture, [&] { ScaleToGrid(dithered, studImage, o.width, StyleCellWidth, cellHeight, false); });
+    ForFile(o.picture, [&] {
+        if (std::optional<GridScaleResult> grid =
+                PlanGrid(reduced.Width(), reduced.Height(), o.width, StyleCellWidth, cellHeight, false)) {
+            studImage.SetSize(grid->targetWidth, grid->targetHeight);
+            reduced.StretchTo(studImage);
+        }
+    });
     if (studImage.Empty())
         throw Error(QStringLiteral("%1: the palette is empty, nothing to build").arg(o.picture).toStdString());
     say(QStringLiteral("Mosaic of %1 x %2 studs").arg(studImage.Width()).arg(studImage.Height()));

@@ -183,12 +183,11 @@ void Bitmap32::StretchFrom(const Bitmap32& src)
 {
     if (Empty() || src.Empty())
         return;
-    // Source column of target column x: floor((x + 0.5) * W / w), in integers.
     std::unique_ptr<int[]> columns(new int[size_t(width_)]);
     for (int x = 0; x < width_; ++x)
-        columns[x] = int((int64_t(2 * x + 1) * src.width_) / (int64_t(2) * width_));
+        columns[x] = StretchSource(x, src.width_, width_);
     for (int y = 0; y < height_; ++y) {
-        int sy = int((int64_t(2 * y + 1) * src.height_) / (int64_t(2) * height_));
+        int sy = StretchSource(y, src.height_, height_);
         const TColor32* s = src.Row(sy);
         TColor32* d = Row(y);
         for (int x = 0; x < width_; ++x)

@@ -75,6 +75,12 @@ public:
     // Stretches all of `src` over all of this bitmap, each target pixel taking exactly
     // one source pixel (nearest at pixel centres); no blending.
     void StretchFrom(const Bitmap32& src);
+    // The source index that target index i takes when `srcLength` pixels are stretched
+    // over `dstLength`: the one under the target pixel's centre, floor((i + 0.5) * s / d).
+    static int StretchSource(int i, int srcLength, int dstLength)
+    {
+        return int((int64_t(2 * i + 1) * srcLength) / (int64_t(2) * dstLength));
+    }
 
     // Text with its top-left corner at (x, y), transparent background, in `font`.
     void TextOut(int x, int y, const QString& text);

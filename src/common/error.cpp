@@ -1,6 +1,7 @@
 #include "common/error.h"
 
 #include <cerrno>
+#include <cstdio>
 
 namespace tesselka {
 
@@ -19,8 +20,9 @@ std::string IoErrorText(int err)
     case EDQUOT:
         return "Disk full";
     default:
-        std::string text = "I/O error ";
-        text += std::to_string(err); // not operator+: GCC 12 warns falsely (-Wrestrict) on it
+        // Not string concatenation: GCC 12 warns falsely (-Wrestrict) on it when optimising.
+        char text[32];
+        std::snprintf(text, sizeof text, "I/O error %d", err);
         return text;
     }
 }

@@ -125,11 +125,8 @@ Bitmap32 ReadJpeg(const std::string& path)
     std::fclose(file);
     if (!ok)
         throw Error(std::string("JPEG: ") + error.message);
-    for (int y = 0; y < picture.Height(); ++y) {
-        TColor32* row = picture.Row(y);
-        for (int x = 0; x < picture.Width(); ++x)
-            row[x] |= 0xFF000000u;
-    }
+    // Opaque already: the BGRA output fills the fourth byte with 255, and the CMYK
+    // conversion above sets it.
     return picture;
 }
 

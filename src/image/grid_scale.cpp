@@ -44,17 +44,17 @@ std::string RatioText(double ratio)
 
 } // namespace
 
-std::optional<GridScaleResult> ScaleToGrid(const Bitmap32& source, Bitmap32& target, int studsWide, int cellWidth,
-                                           int cellHeight, bool mix)
+std::optional<GridScaleResult> PlanGrid(int sourceWidth, int sourceHeight, int studsWide, int cellWidth, int cellHeight,
+                                        bool mix)
 {
-    if (source.Height() == 0)
+    if (sourceHeight == 0)
         return std::nullopt;
     if (cellWidth <= 0 || cellHeight <= 0)
         throw Error("Invalid cell shape " + std::to_string(cellWidth) + " x " + std::to_string(cellHeight));
     if (studsWide < 0)
         throw Error("Invalid mosaic width " + std::to_string(studsWide));
 
-    const double ratio = double(source.Width()) / double(source.Height());
+    const double ratio = double(sourceWidth) / double(sourceHeight);
     const long double n = studsWide;
     const long double cell = (long double)cellWidth / (long double)cellHeight;
     const long double storedRatio = ratio;
@@ -73,17 +73,28 @@ std::optional<GridScaleResult> ScaleToGrid(const Bitmap32& source, Bitmap32& tar
     // A source of width 0 has ratio 0: every division by it gives no usable height.
     if (plainHeight < 0 || targetWidth < 0 || targetHeight < 0 || !Bitmap32::SizeAllowed(targetWidth, targetHeight))
         throw Error("A mosaic " + std::to_string(studsWide) + " studs wide would be too tall for this picture (" +
-                    std::to_string(source.Width()) + " x " + std::to_string(source.Height()) + " pixels)");
+                    std::to_string(sourceWidth) + " x " + std::to_string(sourceHeight) + " pixels)");
     result.height = int(plainHeight);
     result.label =
         "Wd=" + std::to_string(result.width) + " Ht=" + std::to_string(result.height) + " Ratio=" + RatioText(ratio);
+    result.targetWidth = int(targetWidth);
+    result.targetHeight = int(targetHeight);
+    return result;
+}
 
+std::optional<GridScaleResult> ScaleToGrid(const Bitmap32& source, Bitmap32& target, int studsWide, int cellWidth,
+                                           int cellHeight, bool mix)
+{
+    std::optional<GridScaleResult> result =
+        PlanGrid(source.Width(), source.Height(), studsWide, cellWidth, cellHeight, mix);
+    if (!result)
+        return result;
     if (&source == &target) {
         const Bitmap32 copy(source);
-        target.SetSize(int(targetWidth), int(targetHeight));
+        target.SetSize(result->targetWidth, result->targetHeight);
         target.StretchFrom(copy);
     } else {
-        target.SetSize(int(targetWidth), int(targetHeight));
+        target.SetSize(result->targetWidth, result->targetHeight);
         target.StretchFrom(source);
     }
     return result;

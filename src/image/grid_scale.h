@@ -21,9 +21,17 @@ struct GridScaleResult
 {
     int width = 0; // numbers of the plain grid (also for the mix variant)
     int height = 0;
-    double ratio = 0;  // W / H as a double
-    std::string label; // "Wd=96 Ht=181 Ratio=1.33333333333333"
+    double ratio = 0;    // W / H as a double
+    std::string label;   // "Wd=96 Ht=181 Ratio=1.33333333333333"
+    int targetWidth = 0; // the size the target gets (the mix grid's for the mix variant)
+    int targetHeight = 0;
 };
+
+// The grid ScaleToGrid makes for a source of sourceWidth x sourceHeight pixels, without
+// touching any pixels: for callers that sample the grid from another form of the same
+// picture. Same failures as ScaleToGrid; std::nullopt for a source of height 0.
+std::optional<GridScaleResult> PlanGrid(int sourceWidth, int sourceHeight, int studsWide, int cellWidth, int cellHeight,
+                                        bool mix);
 
 // Shrinks (or enlarges) `source` into `target` with studsWide columns and the height
 // that keeps the picture's proportions with cells of cellWidth x cellHeight preview

@@ -183,18 +183,44 @@ std::vector<uint8_t> IndexedBitmap::BmpBytes() const
     return out;
 }
 
+namespace {
+
+void PaletteColours(const std::vector<ReductionPalette::Entry>& palette, TColor32 (&colours)[256])
+{
+    std::fill_n(colours, 256, clBlack32);
+    for (size_t i = 0; i < palette.size() && i < 256; ++i)
+        colours[i] = Color32(palette[i].red, palette[i].green, palette[i].blue);
+}
+
+} // namespace
+
 void IndexedBitmap::ToBitmap32(Bitmap32& target) const
 {
     TColor32 colors[256];
-    std::fill_n(colors, 256, clBlack32);
-    for (size_t i = 0; i < Palette.size() && i < 256; ++i)
-        colors[i] = Color32(Palette[i].red, Palette[i].green, Palette[i].blue);
+    PaletteColours(Palette, colors);
     target.SetSize(width_, height_);
     const size_t count = size_t(width_) * size_t(height_);
     const uint8_t* src = data_;
     TColor32* dst = target.Bits();
     for (size_t i = 0; i < count; ++i)
         dst[i] = colors[src[i]];
+}
+
+void IndexedBitmap::StretchTo(Bitmap32& target) const
+{
+    if (target.Empty() || Empty())
+        return;
+    TColor32 colors[256];
+    PaletteColours(Palette, colors);
+    std::vector<int> columns(size_t(target.Width()));
+    for (int x = 0; x < target.Width(); ++x)
+        columns[size_t(x)] = Bitmap32::StretchSource(x, width_, target.Width());
+    for (int y = 0; y < target.Height(); ++y) {
+        const uint8_t* s = Row(Bitmap32::StretchSource(y, height_, target.Height()));
+        TColor32* d = target.Row(y);
+        for (int x = 0; x < target.Width(); ++x)
+            d[x] = colors[s[columns[size_t(x)]]];
+    }
 }
 
 bool ReduceBitmapColors(const Bitmap32& picture, ReductionMode mode, DitherKind kind, int reductionBits,

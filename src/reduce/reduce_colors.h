@@ -49,6 +49,9 @@ public:
 
     // The picture in its palette colours (alpha 255) into `target`, reusing its buffer.
     void ToBitmap32(Bitmap32& target) const;
+    // The same as ToBitmap32 followed by target.StretchFrom, for a target already sized
+    // (usually a small grid), without the full-size picture in between.
+    void StretchTo(Bitmap32& target) const;
 
 private:
     uint8_t* data_ = nullptr;

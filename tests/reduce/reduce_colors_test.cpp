@@ -158,3 +158,32 @@ TEST(ReduceBitmapColors, FixedPaletteModesAndProgress)
 
 } // namespace
 } // namespace tesselka
+
+namespace tesselka {
+namespace {
+
+// Sampling the grid from the indices must give the pixels of scaling the full-size
+// picture in palette colours: the command line relies on it to skip that picture.
+TEST(IndexedBitmap, StretchToEqualsTheFullPictureStretched)
+{
+    IndexedBitmap indices;
+    indices.SetSize(37, 23);
+    indices.Palette = {{10, 20, 30, 4}, {200, 100, 50, 4}, {0, 0, 0, 4}, {255, 255, 255, 4}};
+    uint32_t seed = 12345;
+    for (int y = 0; y < indices.Height(); ++y)
+        for (int x = 0; x < indices.Width(); ++x) {
+            seed = seed * 1103515245u + 12345u;
+            indices.Row(y)[x] = uint8_t((seed >> 16) % 4);
+        }
+    Bitmap32 full;
+    indices.ToBitmap32(full);
+    for (auto [w, h] : {std::pair{5, 3}, std::pair{37, 23}, std::pair{80, 61}, std::pair{1, 1}, std::pair{36, 24}}) {
+        Bitmap32 expected(w, h), actual(w, h);
+        expected.StretchFrom(full);
+        indices.StretchTo(actual);
+        EXPECT_TRUE(actual == expected) << w << " x " << h;
+    }
+}
+
+} // namespace
+} // namespace tesselka
