@@ -1,8 +1,10 @@
 // Dither Image.
 #include "app/form1.h"
 
+#include "image/grid_scale.h"
 #include "widgets/img_view32.h"
 
+#include <QLineEdit>
 #include <QRadioButton>
 
 #include <utility>
@@ -24,6 +26,11 @@ void TForm1::BitBtn2Click()
 
         int n = 0;
         const ReductionPalette palette = BuildPalette(n);
+        // A width box that cannot be read stops the step at the scaling, which would come
+        // only after the whole picture has been reduced for nothing: read it first. (An
+        // empty palette or picture gives no grid to scale, so the box is not read then.)
+        if (n > 0 && !WorkPicture.Empty())
+            ParseMosaicWidth(Edit2->text().toStdString());
         // Dithering runs at the picture's full size, before the grid is sampled, so the
         // error diffusion works on every pixel. The index buffer and the full-size
         // picture are kept between runs: with Auto dither this runs after every click.
