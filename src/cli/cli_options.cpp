@@ -86,9 +86,9 @@ std::vector<std::string> ParseParts(const QString& text)
 
 } // namespace
 
-const std::vector<OptionSpec>& ConvertOptionTable()
+const std::vector<OptionDef>& ConvertOptionTable()
 {
-    static const std::vector<OptionSpec> options = {
+    static const std::vector<OptionDef> options = {
         {"width", "N", "96", "Mosaic width in studs (1 to 4000)."},
         {"style", "TEXT", "1x Plates - studs up", "Brick style, one of the style list or \"1x Plates - stud mix\"."},
         {"dither", "KIND", "stucki", "floyd, stucki, sierra, jarvis, stevenson, burkes or nearest."},
@@ -134,9 +134,9 @@ ConvertOptions ParseConvertOptions(const QStringList& arguments, const QString& 
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const OptionSpec& spec : ConvertOptionTable())
-        parser.addOption(QCommandLineOption(QString::fromLatin1(spec.name), QString::fromUtf8(spec.help),
-                                            QString::fromLatin1(spec.valueName)));
+    for (const OptionDef& option : ConvertOptionTable())
+        parser.addOption(QCommandLineOption(QString::fromLatin1(option.name), QString::fromUtf8(option.help),
+                                            QString::fromLatin1(option.valueName)));
     if (!parser.parse(QStringList{QStringLiteral("tesselka-cli")} + arguments))
         throw UsageError(parser.errorText().toStdString());
     if (parser.positionalArguments().size() != 1)
@@ -204,12 +204,12 @@ QString HelpText()
                                   "       tesselka-cli --help | --version\n\n"
                                   "Loads PICTURE, applies the tone settings, dithers it to the palette, scales it to\n"
                                   "the mosaic grid and writes the outputs asked for.\n\nOptions of convert:\n");
-    for (const OptionSpec& spec : ConvertOptionTable()) {
-        QString left = QStringLiteral("  --") + QString::fromLatin1(spec.name);
-        if (*spec.valueName)
-            left += QLatin1Char(' ') + QString::fromLatin1(spec.valueName);
-        text += left.leftJustified(24) + QLatin1Char(' ') + QString::fromUtf8(spec.help) +
-                QStringLiteral(" [default: ") + QString::fromUtf8(spec.defaultValue) + QStringLiteral("]\n");
+    for (const OptionDef& option : ConvertOptionTable()) {
+        QString left = QStringLiteral("  --") + QString::fromLatin1(option.name);
+        if (*option.valueName)
+            left += QLatin1Char(' ') + QString::fromLatin1(option.valueName);
+        text += left.leftJustified(24) + QLatin1Char(' ') + QString::fromUtf8(option.help) +
+                QStringLiteral(" [default: ") + QString::fromUtf8(option.defaultValue) + QStringLiteral("]\n");
     }
     text +=
         QStringLiteral("\nExit status: 0 on success, 1 when a file cannot be read or written, 2 for a usage error.\n");

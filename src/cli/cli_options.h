@@ -23,7 +23,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec
+struct OptionDef
 {
     const char* name;      // long name without the dashes
     const char* valueName; // empty for a switch
@@ -32,7 +32,7 @@ struct OptionSpec
 };
 
 // Every option of `convert`, in the order --help lists them.
-const std::vector<OptionSpec>& ConvertOptionTable();
+const std::vector<OptionDef>& ConvertOptionTable();
 
 struct ToneOptions
 {

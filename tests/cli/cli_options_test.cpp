@@ -114,9 +114,9 @@ TEST(CliOptions, RefusesWhatItCannotUse)
 TEST(CliOptions, HelpListsEveryOptionWithItsDefault)
 {
     QString help = HelpText();
-    for (const OptionSpec& spec : ConvertOptionTable()) {
-        EXPECT_TRUE(help.contains(QStringLiteral("--") + QString::fromLatin1(spec.name))) << spec.name;
-        EXPECT_TRUE(help.contains(QStringLiteral("[default: ") + QString::fromUtf8(spec.defaultValue) + "]"))
-            << spec.name;
+    for (const OptionDef& option : ConvertOptionTable()) {
+        EXPECT_TRUE(help.contains(QStringLiteral("--") + QString::fromLatin1(option.name))) << option.name;
+        EXPECT_TRUE(help.contains(QStringLiteral("[default: ") + QString::fromUtf8(option.defaultValue) + "]"))
+            << option.name;
     }
 }
