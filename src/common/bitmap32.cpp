@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/fonts.h"
+#include "common/large_buffer.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -12,31 +13,13 @@
 #include <cstring>
 #include <new>
 
-#include <sys/mman.h>
-
 namespace tesselka {
 
 namespace {
 
-// Buffers from 2 MiB on are aligned to huge pages and asked to be backed by them: the
-// first touch of a 4 KiB page is what makes a fresh full-size picture expensive.
-constexpr size_t HugePage = size_t(2) << 20;
-
 TColor32* AllocatePixels(size_t pixels)
 {
-    size_t bytes = pixels * sizeof(TColor32);
-    if (bytes >= HugePage) {
-        size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
-        void* p = std::aligned_alloc(HugePage, rounded);
-        if (!p)
-            throw std::bad_alloc();
-        madvise(p, rounded, MADV_HUGEPAGE);
-        return static_cast<TColor32*>(p);
-    }
-    void* p = std::malloc(std::max<size_t>(bytes, sizeof(TColor32)));
-    if (!p)
-        throw std::bad_alloc();
-    return static_cast<TColor32*>(p);
+    return static_cast<TColor32*>(AllocateLarge(pixels * sizeof(TColor32)));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "reduce/reduce_colors.h"
 
 #include "common/error.h"
+#include "common/large_buffer.h"
 #include "reduce/color_lookup.h"
 #include "reduce/dither_engine.h"
 
@@ -10,31 +11,9 @@
 #include <memory>
 #include <new>
 
-#include <sys/mman.h>
-
 namespace tesselka {
 
 namespace {
-
-constexpr size_t HugePage = size_t(2) << 20;
-
-// Full-size index buffers are asked to be backed by huge pages: the first touch of
-// fresh 4 KiB pages costs more than the reduction of a small picture.
-uint8_t* AllocateIndices(size_t bytes)
-{
-    void* p = nullptr;
-    if (bytes >= HugePage) {
-        size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
-        p = std::aligned_alloc(HugePage, rounded);
-        if (p)
-            madvise(p, rounded, MADV_HUGEPAGE);
-    } else {
-        p = std::malloc(std::max<size_t>(bytes, 1));
-    }
-    if (!p)
-        throw std::bad_alloc();
-    return static_cast<uint8_t*>(p);
-}
 
 void PutU16(std::vector<uint8_t>& out, size_t at, uint32_t v)
 {
@@ -138,7 +117,7 @@ void IndexedBitmap::SetSize(int width, int height)
         capacity_ = 0;
         width_ = height_ = 0;
         try {
-            data_ = AllocateIndices(bytes);
+            data_ = static_cast<uint8_t*>(AllocateLarge(bytes));
         } catch (const std::bad_alloc&) {
             throw Error("Failed to allocate memory for GIF DIB");
         }
