@@ -263,6 +263,10 @@ private:
     // Dither Image (form1_dither.cpp): full-size buffers kept between runs.
     IndexedBitmap reducedPicture_;
     Bitmap32 ditheredPicture_;
+
+    // Load LDraw File (form1_ldraw.cpp): the colour of the last part whose code was
+    // found; a part with an unknown code takes it, also from an earlier load.
+    TColor ldrawColor_ = 0;
 };
 
 } // namespace tesselka

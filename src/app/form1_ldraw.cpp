@@ -3,7 +3,16 @@
 #include "app/form3.h"
 
 #include "common/error.h"
+#include "ldraw/model_reader.h"
 #include "ldraw/model_writer.h"
+#include "widgets/img_view32.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLineEdit>
+
+#include <cerrno>
+#include <fstream>
 
 #include <QComboBox>
 
@@ -39,6 +48,37 @@ void TForm1::BitBtn8Click()
     }
 }
 
-void TForm1::Button1Click() {}
+void TForm1::Button1Click()
+{
+    OpenDialog1.Filter = QStringLiteral("LDraw file (*.ldr)|*.ldr");
+    if (!platform().ExecuteFileDialog(this, OpenDialog1))
+        return;
+    try {
+        std::ifstream in(QFile::encodeName(OpenDialog1.FileName).toStdString(), std::ios::binary);
+        if (!in)
+            ThrowIoError(errno, OpenDialog1.FileName.toStdString());
+        ModelReadTarget target{StudImage, SourcePicture, ldrawColor_,
+                               [this](const std::string& text) { Edit2->setText(QString::fromStdString(text)); },
+                               [this](const std::string& text) {
+                                   ComboBox1->setCurrentText(QString::fromStdString(text));
+                                   // The cell shape follows the style, so that the mosaic
+                                   // is drawn in the proportions of the file's style.
+                                   ComboBox1Change();
+                               }};
+        // Paint requests go through while a large model loads, but not the user's
+        // input: another command must not change the pictures half-way.
+        const ModelReadResult result = ReadModel(
+            in, ColorSlots, target, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+        if (result == ModelReadResult::NotOurs) {
+            ShowInfo(QString::fromLatin1(NotOurModelText));
+            return;
+        }
+        SourcePicture.StretchFrom(StudImage);
+        image1->SetBitmap(SourcePicture);
+        WorkPicture = image1->Bitmap();
+    } catch (const std::exception& e) {
+        ShowError(e);
+    }
+}
 
 } // namespace tesselka
