@@ -5,6 +5,7 @@
 #include "formats/decoders.h"
 
 #include <emf2svg.h>
+#include <uemf_safe.h>
 
 #include <QRegularExpression>
 #include <QString>
@@ -72,6 +73,30 @@ EmfSize EmfPictureSize(const std::string& bytes)
     if (size.width <= 0 || size.height <= 0)
         throw Error("EMF: The metafile has no size");
     return size;
+}
+
+// The converter trusts the sizes and offsets inside the records it draws, so a damaged
+// file could make it read past its buffer. Every record is checked first: its size must
+// lie within the file, and the record library's own check must find its inner sizes
+// and offsets sound. What follows the end-of-file record is dropped.
+void CheckEmfRecords(std::string& bytes)
+{
+    constexpr int32_t EmrEof = 14;
+    size_t at = 0;
+    while (true) {
+        if (bytes.size() - at < 8)
+            throw Error("EMF: The metafile ends inside a record");
+        const int32_t type = ReadInt32(bytes, at);
+        const uint32_t size = uint32_t(ReadInt32(bytes, at + 4));
+        if (size < 8 || size % 4 != 0 || size > bytes.size() - at)
+            throw Error("EMF: Damaged record at byte " + std::to_string(at));
+        if (!U_emf_record_safe(bytes.data() + at))
+            throw Error("EMF: Damaged record at byte " + std::to_string(at));
+        at += size;
+        if (type == EmrEof)
+            break;
+    }
+    bytes.resize(at);
 }
 
 const char* WmfErrorText(wmf_error_t err)
@@ -143,6 +168,7 @@ Bitmap32 ReadEmf(const std::string& path)
     std::string bytes = ReadWholeFile(path, MaxMetafileBytes, "EMF");
     const EmfSize size = EmfPictureSize(bytes);
     CheckPictureSize(size.width, size.height);
+    CheckEmfRecords(bytes);
 
     generatorOptions options;
     std::memset(&options, 0, sizeof options);
@@ -150,7 +176,10 @@ Bitmap32 ReadEmf(const std::string& path)
     char nameSpace[] = "";
     options.nameSpace = nameSpace;
     options.verbose = false;
-    options.emfplus = true;
+    // EMF+ records (inside comment records) are not drawn: the converter's reader of them
+    // overruns its buffer on damaged input, and the plain records that every such file
+    // carries as well give the drawing.
+    options.emfplus = false;
     options.svgDelimiter = true;
     options.imgWidth = double(size.width);
     options.imgHeight = double(size.height);

@@ -180,6 +180,35 @@ TEST(LoadPicture, FailuresCarryTheDecodersMessage)
     EXPECT_EQ(ErrorOf(huge).rfind("Picture too large: 100000 x 100000 pixels", 0), 0u) << ErrorOf(huge);
 }
 
+TEST(LoadPicture, DamagedMetafileRecordsAreRefusedBeforeDrawing)
+{
+    // A record whose size reaches past the end of the file, and a comment record whose
+    // inner size does, would make the converter read past its buffer.
+    std::vector<uint8_t> emf = ReadBytes(Picture("draw.emf"));
+    ASSERT_GT(emf.size(), 200u);
+    const uint32_t headerSize = emf[4] | (emf[5] << 8) | (emf[6] << 16) | (uint32_t(emf[7]) << 24);
+    QTemporaryDir dir;
+    auto withChange = [&](size_t at, uint32_t value) {
+        std::vector<uint8_t> bytes = emf;
+        for (int i = 0; i < 4; ++i)
+            bytes[at + size_t(i)] = uint8_t(value >> (8 * i));
+        const std::string path = dir.filePath("damaged.emf").toStdString();
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return ErrorOf(path);
+    };
+    EXPECT_EQ(withChange(headerSize + 4, 0x7FFFFFF0), "EMF: Damaged record at byte " + std::to_string(headerSize));
+    EXPECT_EQ(withChange(headerSize + 4, 6), "EMF: Damaged record at byte " + std::to_string(headerSize));
+    // The fuzzer's find (its first byte chose the extension): an EMF+ comment that
+    // overran the converter's buffer; the record check refuses it.
+    std::vector<uint8_t> found = ReadBytes(tesselka::test::DataFile("../../fuzz/corpus/fuzz_picture/emfplus_overrun"));
+    ASSERT_GT(found.size(), 100u);
+    const std::string path = dir.filePath("found.emf").toStdString();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(found.data()) + 1, std::streamsize(found.size() - 1));
+    EXPECT_EQ(ErrorOf(path), "EMF: Damaged record at byte 864");
+}
+
 TEST(SavePictures, PngHasFourPartsAndBmpBottomUpRows)
 {
     Bitmap32 bitmap(5, 3);
