@@ -497,6 +497,16 @@ void TForm1::ShowError(const std::exception& error)
     platform_.ShowMessage(this, MessageKind::Error, QString::fromUtf8(error.what()));
 }
 
+bool TForm1::ExecuteSaveDialog(const QString& filter, const QString& defaultExt)
+{
+    SaveDialog1.Filter = filter;
+    const QString keptExt = SaveDialog1.DefaultExt;
+    SaveDialog1.DefaultExt = defaultExt;
+    const bool chosen = platform_.ExecuteFileDialog(this, SaveDialog1);
+    SaveDialog1.DefaultExt = keptExt;
+    return chosen;
+}
+
 void TForm1::ShowInfo(const QString& text)
 {
     platform_.ShowMessage(this, MessageKind::Information, text);

@@ -165,6 +165,10 @@ public:
     // Shows a core error in the standard error box.
     void ShowError(const std::exception& error);
     void ShowInfo(const QString& text);
+    // The shared save dialog with `filter`; while it is up a name typed without an
+    // extension gets `defaultExt` (the dialog's own default, "ldr", belongs to Make
+    // LDraw and is restored afterwards). True when a name was chosen (SaveDialog1.FileName).
+    bool ExecuteSaveDialog(const QString& filter, const QString& defaultExt);
 
     // --- Palette (form1_palette.cpp) --------------------------------------------------
     void Panel2Click(ColorPanel* panel);

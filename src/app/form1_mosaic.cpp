@@ -345,8 +345,7 @@ void TForm1::Button12Click()
     }
     try {
         const Bitmap32 picture = RenderStudPicture(StudImage);
-        SaveDialog1.Filter = QStringLiteral("pngs (*.png)|*.png");
-        if (!platform().ExecuteFileDialog(this, SaveDialog1))
+        if (!ExecuteSaveDialog(QStringLiteral("pngs (*.png)|*.png"), QStringLiteral("png")))
             return;
         SavePng(picture, FilePath(SaveDialog1.FileName));
     } catch (const Error& e) {

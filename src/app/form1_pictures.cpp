@@ -74,14 +74,7 @@ void TForm1::Button11Click()
 
 void TForm1::Button2Click()
 {
-    SaveDialog1.Filter = QStringLiteral("pngs (*.png)|*.png");
-    // The shared dialog's default extension belongs to the LDraw export; only while this
-    // dialog is up does a bare name get ".png" instead of ".ldr".
-    const QString keptExt = SaveDialog1.DefaultExt;
-    SaveDialog1.DefaultExt = QStringLiteral("png");
-    const bool chosen = platform_.ExecuteFileDialog(this, SaveDialog1);
-    SaveDialog1.DefaultExt = keptExt;
-    if (!chosen)
+    if (!ExecuteSaveDialog(QStringLiteral("pngs (*.png)|*.png"), QStringLiteral("png")))
         return;
     try {
         SavePng(image1->Bitmap(), LocalPath(SaveDialog1.FileName));
