@@ -281,3 +281,19 @@ TEST_F(ShellTest, AutoMosaicBringsAutoDither)
     EXPECT_EQ(form->CheckBox46->property("Tag").toInt(), 6969);
     EXPECT_EQ(form->Panel43->Tag, 600);
 }
+
+TEST_F(ShellTest, PictureSavesOfferPngAndLeaveLdrForModels)
+{
+    Open();
+    form->StudImage = Bitmap32(2, 2);
+    form->StudImage.Clear(clWhite32);
+    form->Stage = 1;
+    for (QPushButton* save : {form->Button2, form->Button12}) {
+        save->click(); // cancelled: no answer queued
+        ASSERT_FALSE(platform.fileDialogsShown.empty());
+        EXPECT_EQ(platform.fileDialogsShown.back().Filter, QStringLiteral("pngs (*.png)|*.png"));
+        EXPECT_EQ(platform.fileDialogsShown.back().DefaultExt, QStringLiteral("png"));
+        EXPECT_TRUE(platform.fileDialogsShown.back().OverwritePrompt);
+        EXPECT_EQ(form->SaveDialog1.DefaultExt, QStringLiteral("ldr"));
+    }
+}
