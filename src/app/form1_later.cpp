@@ -3,7 +3,6 @@
 
 namespace tesselka {
 
-void TForm1::BitBtn11Click() {}
 void TForm1::Button4Click() {}
 void TForm1::Button5Click() {}
 

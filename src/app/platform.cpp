@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QStringList>
 
@@ -79,6 +81,14 @@ int QtPlatform::ColorDepth()
     // display with fewer bits really lacks colours.
     int depth = screen->depth();
     return depth == 24 ? 32 : depth;
+}
+
+void QtPlatform::PrintPreview(QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& render)
+{
+    QPrintPreviewDialog preview(&printer, parent);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&render](QPrinter* target) { render(*target); });
+    preview.exec();
 }
 
 } // namespace tesselka

@@ -2,9 +2,11 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QDialog;
+class QPrinter;
 class QWidget;
 
 namespace tesselka {
@@ -40,6 +42,9 @@ public:
     virtual bool ExecModal(QDialog& dialog) = 0;
     // Bits per pixel of the display.
     virtual int ColorDepth() = 0;
+    // Shows a composed document in a print preview, from which the user prints it;
+    // `render` draws the document on whichever printer it is handed.
+    virtual void PrintPreview(QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& render) = 0;
 };
 
 // The real dialogs and message boxes.
@@ -50,6 +55,7 @@ public:
     void ShowMessage(QWidget* parent, MessageKind kind, const QString& text) override;
     bool ExecModal(QDialog& dialog) override;
     int ColorDepth() override;
+    void PrintPreview(QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& render) override;
 };
 
 // "Desc|*.a;*.b|Desc2|*.c" as Qt name filters "Desc (*.a *.b);;Desc2 (*.c)".

@@ -3,6 +3,7 @@
 #include "app/platform.h"
 
 #include <QDialog>
+#include <QPrinter>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +31,9 @@ public:
     std::function<bool(QDialog&)> modalAnswer = [](QDialog&) { return true; };
     int modalCount = 0;
     int colorDepth = 32;
+    // Print previews render straight to this PDF file (nothing is rendered when empty).
+    QString printPdfPath;
+    int printCount = 0;
 
     bool ExecuteFileDialog(QWidget*, FileDialog& dialog) override
     {
@@ -50,6 +54,15 @@ public:
         return modalAnswer(dialog);
     }
     int ColorDepth() override { return colorDepth; }
+    void PrintPreview(QWidget*, QPrinter& printer, const std::function<void(QPrinter&)>& render) override
+    {
+        ++printCount;
+        if (printPdfPath.isEmpty())
+            return;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printPdfPath);
+        render(printer);
+    }
 
     QString LastMessage() const { return messages.empty() ? QString() : messages.back().text; }
 };

@@ -1,0 +1,110 @@
+#include "map/map_files.h"
+
+#include "common/version.h"
+#include "formats/picture_io.h"
+#include "map/map_colors.h"
+#include "map/panel_sheet.h"
+#include "map/totals_sheet.h"
+
+namespace tesselka {
+
+namespace {
+
+constexpr int PictureWidth = TotalsSheetWidth;
+constexpr TColor32 FooterColor = 0xFFC5B1B1u; // RGB 197, 177, 177
+constexpr TColor32 TitleColor = 0xFFF2F2F4u;  // RGB 242, 242, 244
+
+std::string CreditLine(const char* separator)
+{
+    return std::string(CreditAuthor) + separator + CreditContact;
+}
+
+} // namespace
+
+std::string MapBaseName(const std::string& chosenPath)
+{
+    const size_t slash = chosenPath.find_last_of('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t png = chosenPath.find(".png", nameStart);
+    if (png != std::string::npos)
+        return chosenPath.substr(0, png);
+    const size_t dot = chosenPath.find_last_of('.');
+    // A leading dot names a hidden file, not an extension.
+    if (dot != std::string::npos && dot > nameStart)
+        return chosenPath.substr(0, dot);
+    return chosenPath;
+}
+
+std::string SavedPanelFooter(int row, int column)
+{
+    return "Panel " + std::to_string(row) + "," + std::to_string(column) + " - Made with Tesselka " + VersionText +
+           " - " + CreditLine(" - ");
+}
+
+void ComposePanelPicture(const Bitmap32& panelSheet, const Bitmap32& totalsSheet, int row, int column,
+                         Bitmap32& picture)
+{
+    const int sheetH = panelSheet.Height();
+    picture.SetSize(PictureWidth, sheetH + 98 + 40);
+    picture.Clear(MapWhite);
+    picture.Draw(5, 5, panelSheet);
+    picture.Draw(5, sheetH + 15, totalsSheet);
+    picture.font = BitmapFont{};
+    picture.font.color = FooterColor;
+    picture.TextOut(175, sheetH + 98 + 25, QString::fromStdString(SavedPanelFooter(row, column)));
+}
+
+void ComposeFinalPicture(const Bitmap32& totalsSheet, const std::string& style, const std::string& panelSize,
+                         const std::string& sizeLine, Bitmap32& picture)
+{
+    picture.SetSize(PictureWidth, 98 + 95);
+    picture.Clear(MapWhite);
+    picture.Draw(5, 70, totalsSheet);
+    picture.font = BitmapFont{};
+    picture.font.sizePt = 60;
+    picture.font.color = TitleColor;
+    picture.TextOut(5, -10, QStringLiteral("Mosaic Totals"));
+    picture.font.sizePt = 8;
+    picture.font.color = MapBlack;
+    picture.TextOut(15, 20, QString::fromStdString(style));
+    picture.TextOut(15, 35, QStringLiteral("Panel size ") + QString::fromStdString(panelSize));
+    picture.TextOut(15, 50, QString::fromStdString(sizeLine));
+    picture.font.color = FooterColor;
+    picture.TextOut(
+        195, 98 + 80,
+        QString::fromStdString(std::string("Total - Made with Tesselka ") + VersionText + " - " + CreditLine(" - ")));
+}
+
+void SaveMap(MapJob& job, const std::string& base, const std::function<void(int done, int total)>& progress)
+{
+    const MapGeometry g =
+        ComputeMapGeometry(job.options.panelSize, job.style, job.studImage.Width(), job.studImage.Height());
+    const PanelSheetInput sheetInput{job.studImage, job.colorTable, job.cellWidth, job.cellHeight, job.style, g,
+                                     job.options};
+    Bitmap32 picture;
+    job.totalsList.clear();
+    int done = 0;
+    for (int rn = 1; rn <= g.PanelsDown; ++rn) {
+        for (int cn = 1; cn <= g.PanelsAcross; ++cn) {
+            DrawPanelSheet(sheetInput, cn - 1, rn - 1, job.panelSheet);
+            CountPanelColors(job.studImage, g, cn - 1, rn - 1, job.colorTable);
+            DrawTotalsSheet(job.colorTable, job.palette, job.paletteCount, cn, rn, job.totalsSheet, job.totalsList);
+            ComposePanelPicture(job.panelSheet, job.totalsSheet, rn, cn, picture);
+            if (progress)
+                progress(++done, g.PanelCount());
+            SavePng(picture, base + "_" + std::to_string(rn) + "-" + std::to_string(cn) + ".png");
+        }
+    }
+    CountPanelColors(job.studImage, g, -1, -1, job.colorTable);
+    DrawTotalsSheet(job.colorTable, job.palette, job.paletteCount, -1, -1, job.totalsSheet, job.totalsList);
+    ComposeFinalPicture(job.totalsSheet, job.style, job.options.panelSize,
+                        MapSizeLine(job.style, job.studImage.Width(), job.studImage.Height()), picture);
+    SavePng(picture, base + "_total.png");
+
+    std::string text;
+    for (const QString& line : job.totalsList)
+        text += line.toStdString() + "\r\n";
+    WriteFileAtomically(base + ".txt", text.data(), text.size());
+}
+
+} // namespace tesselka
