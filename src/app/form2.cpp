@@ -129,7 +129,10 @@ void TForm2::Button1Click()
                    main->TotalsSheet,
                    main->TotalsList};
         const std::string base = MapBaseName(QFile::encodeName(main->SaveDialog1.FileName).toStdString());
-        SaveMap(job, base, [this](int, int) { setWindowTitle(windowTitle() + QStringLiteral(" .")); });
+        SaveMap(job, base, [this](int, int) {
+            setWindowTitle(windowTitle() + QStringLiteral(" ."));
+            return true;
+        });
     } catch (const std::exception& e) {
         main->ShowError(e);
     }

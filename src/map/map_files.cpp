@@ -75,7 +75,7 @@ void ComposeFinalPicture(const Bitmap32& totalsSheet, const std::string& style, 
         QString::fromStdString(std::string("Total - Made with Tesselka ") + VersionText + " - " + CreditLine(" - ")));
 }
 
-void SaveMap(MapJob& job, const std::string& base, const std::function<void(int done, int total)>& progress)
+void SaveMap(MapJob& job, const std::string& base, const std::function<bool(int done, int total)>& progress)
 {
     const MapGeometry g =
         ComputeMapGeometry(job.options.panelSize, job.style, job.studImage.Width(), job.studImage.Height());
@@ -90,8 +90,8 @@ void SaveMap(MapJob& job, const std::string& base, const std::function<void(int 
             CountPanelColors(job.studImage, g, cn - 1, rn - 1, job.colorTable);
             DrawTotalsSheet(job.colorTable, job.palette, job.paletteCount, cn, rn, job.totalsSheet, job.totalsList);
             ComposePanelPicture(job.panelSheet, job.totalsSheet, rn, cn, picture);
-            if (progress)
-                progress(++done, g.PanelCount());
+            if (progress && !progress(++done, g.PanelCount()))
+                return;
             SavePng(picture, base + "_" + std::to_string(rn) + "-" + std::to_string(cn) + ".png");
         }
     }

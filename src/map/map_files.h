@@ -50,9 +50,10 @@ void ComposeFinalPicture(const Bitmap32& totalsSheet, const std::string& style, 
 
 // Writes base_<row>-<column>.png for every panel, base_total.png and base.txt (the
 // totals lines, CR LF ends). `progress` is called after each panel picture is made, with
-// the panels done and the panel count, before the file is written. Throws
+// the panels done and the panel count, before the file is written; when it returns
+// false the save stops there and the files written so far stay. Throws
 // tesselka::Error (too many panels) or tesselka::IoError ("Cannot create file %s", ...);
 // the files written before a failure stay.
-void SaveMap(MapJob& job, const std::string& base, const std::function<void(int done, int total)>& progress = {});
+void SaveMap(MapJob& job, const std::string& base, const std::function<bool(int done, int total)>& progress = {});
 
 } // namespace tesselka

