@@ -291,7 +291,9 @@ TEST_F(MosaicWindowTest, SaveSixteenBySixteenWorksFromStageOne)
     form->Button12->click();
     ASSERT_TRUE(platform.messages.empty()) << platform.LastMessage().toStdString();
     EXPECT_EQ(platform.fileDialogsShown.at(0).Filter, QStringLiteral("pngs (*.png)|*.png"));
-    EXPECT_EQ(platform.fileDialogsShown.at(0).DefaultExt, QStringLiteral("ldr"));
+    // A bare name becomes a .png, not a PNG named .ldr; Make LDraw keeps its default.
+    EXPECT_EQ(platform.fileDialogsShown.at(0).DefaultExt, QStringLiteral("png"));
+    EXPECT_EQ(form->SaveDialog1.DefaultExt, QStringLiteral("ldr"));
     QImage png(first);
     ASSERT_EQ(png.size(), QSize(800, 640));
     EXPECT_FALSE(png.hasAlphaChannel());
