@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/form_storage.h"
 #include "common/error.h"
 #include "common/styles.h"
 #include "common/version.h"
@@ -91,6 +92,8 @@ TForm1::TForm1(Platform& platform, const QString& appDir, QWidget* parent)
 
 TForm1::~TForm1()
 {
+    // Tearing the window down hides it, which is no close: nothing is saved then.
+    FormStorage1.reset();
     qApp->removeEventFilter(this);
 }
 
@@ -98,6 +101,7 @@ void TForm1::SetDialogs(TForm2* form2, TForm3* form3)
 {
     form2_ = form2;
     form3_ = form3;
+    AttachDialogStorages();
 }
 
 QString TForm1::MosaicStyle() const
@@ -330,6 +334,7 @@ void TForm1::ConnectHandlers()
 
 void TForm1::FormCreate()
 {
+    CreateFormStorage();
     DitherSettings = DitherSettingsRecord{DitherNearest, 8};
     SourcePicture = Bitmap32();
     WorkPicture = Bitmap32();

@@ -39,6 +39,7 @@ class ImgView32;
 struct BitmapLayer;
 class TForm2;
 class TForm3;
+class TFormStorage;
 
 class TForm1 : public QWidget
 {
@@ -227,6 +228,11 @@ public:
     void Button4Click();  // Save Settings
     void Button5Click();  // Load Settings
 
+    // --- Settings storage (form1_settings.cpp) ----------------------------------------
+    // The main window's storage; the dialogs carry theirs as a child named FormStorage1.
+    std::unique_ptr<TFormStorage> FormStorage1;
+    QString SettingsFileName() const; // "Tesselka.ini" beside the executable
+
     Platform& platform() { return platform_; }
     const QString& AppDir() const { return appDir_; }
     TForm2* Form2() const { return form2_; }
@@ -248,6 +254,10 @@ private:
     TForm3* form3_ = nullptr;
     Bitmap32 paletteStrip_;
     bool shown_ = false;
+
+    // Settings storage (form1_settings.cpp).
+    void CreateFormStorage();
+    void AttachDialogStorages();
 
     // Mosaic view and editing (form1_mosaic.cpp).
     static std::array<QCursor, 4> LoadViewCursors();
