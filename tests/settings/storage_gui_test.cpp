@@ -190,6 +190,30 @@ TEST_F(SettingsTest, DialogRestoresOnEveryShowingAndSavesWhenItCloses)
     form3.accept();
 }
 
+TEST_F(SettingsTest, MakeMapDialogKeepsItsOptionsAndColours)
+{
+    auto form = Form();
+    TForm2 form2(form.get());
+    TForm3 form3(form.get());
+    form->SetDialogs(&form2, &form3);
+    Write(Ini(), Lines({"[TForm2]", "ComboBox2_Text=32x32", "CheckBox44_Checked=True", "CheckBox42_Color=255"}));
+    form2.show();
+    EXPECT_EQ(form2.ComboBox2->currentText(), QStringLiteral("32x32"));
+    EXPECT_TRUE(form2.CheckBox44->isChecked());
+    EXPECT_EQ(form2.CheckBox42->property("Color").toInt(), 255);
+    form2.CheckBox5->setChecked(true);
+    form2.reject();
+    // Keys already in the file are overwritten where they stand, the others follow in
+    // list order.
+    const QByteArray text = Read(Ini());
+    EXPECT_TRUE(text.startsWith(Lines(
+        {"[TForm2]", "ComboBox2_Text=32x32", "CheckBox44_Checked=True", "CheckBox42_Color=255", "FormVersion=0"})));
+    EXPECT_TRUE(text.endsWith(
+        Lines({"Visible=0", "CheckBox42_Checked=False", "CheckBox43_Checked=False", "CheckBox1_Checked=False",
+               "CheckBox2_Checked=False", "CheckBox43_Color=-2147483633", "CheckBox44_Color=-2147483633",
+               "CheckBox3_Checked=False", "CheckBox4_Checked=False", "CheckBox5_Checked=True"})));
+}
+
 TEST_F(SettingsTest, RestoreTouchesOnlyTheWindowsOwnControls)
 {
     auto form = Form();
@@ -201,8 +225,8 @@ TEST_F(SettingsTest, RestoreTouchesOnlyTheWindowsOwnControls)
     innerBox->setObjectName(QStringLiteral("CheckBox42"));
     auto* dialogBox = new QCheckBox(&dialog);
     dialogBox->setObjectName(QStringLiteral("CheckBox42"));
-    TFormStorage storage(&dialog, QStringLiteral("TForm2"), Form2StoredProperties(),
-                         TFormStorage::ShowRule::EveryShow, nullptr);
+    TFormStorage storage(&dialog, QStringLiteral("TForm2"), Form2StoredProperties(), TFormStorage::ShowRule::EveryShow,
+                         nullptr);
     storage.IniFileName = Ini();
     Write(Ini(), Lines({"[TForm1]", "CheckBox42_Checked=False", "[TForm2]", "CheckBox42_Checked=True",
                         "CheckBox1_Checked=False"})); // no CheckBox1 in the dialog: skipped
@@ -244,10 +268,10 @@ TEST_F(SettingsTest, LoadSettingsFiresHandlersOnlyForChangedValues)
     const QString file = dir.filePath(QStringLiteral("mine.ini"));
     // Two palette boxes change, two keep their state; one slider changes. Keys that are
     // missing or do not convert leave their properties alone.
-    Write(file,
-          Lines({"[TForm1]", "CheckBox1_Checked=True", "CheckBox2_Checked=true", "CheckBox3_Checked=TRUE",
-                 "CheckBox4_Checked=False", "Brightness_Position=0", "sbScale_Position=1", "LayerOpacity_Position=12",
-                 "ComboBox1_Text=1x Plates - stud mix", "Edit2_Text= 48 ", "Contrast_Position=lots", "dm1_Checked=maybe"}));
+    Write(file, Lines({"[TForm1]", "CheckBox1_Checked=True", "CheckBox2_Checked=true", "CheckBox3_Checked=TRUE",
+                       "CheckBox4_Checked=False", "Brightness_Position=0", "sbScale_Position=1",
+                       "LayerOpacity_Position=12", "ComboBox1_Text=1x Plates - stud mix", "Edit2_Text= 48 ",
+                       "Contrast_Position=lots", "dm1_Checked=maybe"}));
     form->ComboBox1->setEditText(QStringLiteral("1x Bricks - studs up"));
     form->ComboBox1Change();
     ASSERT_EQ(form->CellHeight, 6);
