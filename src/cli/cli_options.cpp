@@ -113,6 +113,8 @@ const std::vector<OptionDef>& ConvertOptionTable()
         {"mosaic", "FILE", "none", "Write the rendered mosaic view (PNG)."},
         {"png16", "FILE", "none", "Write the mosaic at 16 x 16 pixels per stud (PNG)."},
         {"ldraw", "FILE", "none", "Write the LDraw model files of the style (FILE, FILE_1.ldr, ...)."},
+        {"map", "FILE", "none", "Write the build map: FILE_1-1.png per panel, FILE_total.png and FILE.txt."},
+        {"panel-size", "SIZE", "48x48", "Panel size of the build map: 6x6, 8x8, 32x32 or 48x48."},
         {"quiet", "", "off", "No progress on standard error."},
     };
     return options;
@@ -195,6 +197,16 @@ ConvertOptions ParseConvertOptions(const QStringList& arguments, const QString& 
     o.mosaic = value("mosaic");
     o.png16 = value("png16");
     o.ldraw = value("ldraw");
+    o.map = value("map");
+    if (isSet("panel-size")) {
+        o.panelSize = value("panel-size");
+        static const QStringList sizes = {QStringLiteral("6x6"), QStringLiteral("8x8"), QStringLiteral("32x32"),
+                                          QStringLiteral("48x48")};
+        if (!sizes.contains(o.panelSize))
+            throw UsageError(QStringLiteral("--panel-size: '%1' is not a panel size; the sizes are: %2")
+                                 .arg(o.panelSize, sizes.join(QStringLiteral(", ")))
+                                 .toStdString());
+    }
     return o;
 }
 

@@ -56,7 +56,8 @@ struct ConvertOptions
     bool blackGrid = false, grayGrid = false, studGrid = false;
     bool quiet = false;
     // Outputs; empty when not asked for.
-    QString studPng, dithered, adjusted, mosaic, png16, ldraw;
+    QString studPng, dithered, adjusted, mosaic, png16, ldraw, map;
+    QString panelSize = QStringLiteral("48x48");
 
     bool WantsMosaic() const { return !mosaic.isEmpty(); }
 };

@@ -9,6 +9,7 @@
 #include "image/tone.h"
 #include "ldraw/model_writer.h"
 #include "ldraw/part_sizes.h"
+#include "map/map_files.h"
 #include "mosaic/mosaic_renderer.h"
 #include "mosaic/stud_picture.h"
 #include "reduce/reduce_colors.h"
@@ -168,6 +169,24 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
         });
         for (const std::string& f : files)
             written << QString::fromStdString(f);
+    }
+    if (!o.map.isEmpty()) {
+        // The map's grid options are its own (the dialog's), not the rendered view's.
+        Bitmap32 panelSheet, totalsSheet;
+        QStringList totalsList;
+        MapOptions options;
+        options.panelSize = o.panelSize.toStdString();
+        MapJob job{studImage,  table,   selected,   n,           style,     StyleCellWidth,
+                   cellHeight, options, panelSheet, totalsSheet, totalsList};
+        const std::string base = MapBaseName(o.map.toStdString());
+        ForFile(o.map, [&] {
+            SaveMap(job, base, [&](int done, int total) {
+                say(QStringLiteral("Map panel %1 of %2").arg(done).arg(total));
+                return true;
+            });
+        });
+        written << QString::fromStdString(base) + QStringLiteral("_total.png")
+                << QString::fromStdString(base) + QStringLiteral(".txt");
     }
     return written;
 }

@@ -109,6 +109,8 @@ TEST(CliOptions, RefusesWhatItCannotUse)
     EXPECT_EQ(UsageMessage({QStringLiteral("--parts"), QStringLiteral("plate3x3"), QStringLiteral("x")}),
               "--parts: 'plate3x3' is not a part size (for example plate1x2, brick2x4)");
     EXPECT_EQ(UsageMessage({QStringLiteral("--width")}), "Missing value after '--width'.");
+    EXPECT_EQ(UsageMessage({QStringLiteral("--panel-size"), QStringLiteral("16x16"), QStringLiteral("x")}),
+              "--panel-size: '16x16' is not a panel size; the sizes are: 6x6, 8x8, 32x32, 48x48");
 }
 
 TEST(CliOptions, HelpListsEveryOptionWithItsDefault)

@@ -106,6 +106,14 @@ TEST_P(CliWindowIdentity, SameFilesFromBothFrontEnds)
         form3.Box(box)->setChecked(true);
     platform.fileAnswers.push_back(win("model.ldr"));
     form.BitBtn8->click();
+    form2.ComboBox2->setCurrentText(QStringLiteral("32x32"));
+    platform.fileAnswers.push_back(win("map.png"));
+    platform.modalAnswer = [&form2](QDialog& dialog) {
+        if (&dialog == &form2)
+            form2.Button1->click(); // Save Map
+        return true;
+    };
+    form.BitBtn11->click();
     for (const auto& m : platform.messages)
         ADD_FAILURE() << "window said: " << m.text.toStdString();
 
@@ -142,13 +150,25 @@ TEST_P(CliWindowIdentity, SameFilesFromBothFrontEnds)
                         QStringLiteral("--png16"),
                         cli("p16.png"),
                         QStringLiteral("--ldraw"),
-                        cli("model.ldr")};
+                        cli("model.ldr"),
+                        QStringLiteral("--map"),
+                        cli("map.png"),
+                        QStringLiteral("--panel-size"),
+                        QStringLiteral("32x32")};
     if (c.grayscale)
         args << QStringLiteral("--grayscale");
     QProcess p;
     p.start(QStringLiteral(TESSELKA_CLI), args);
     ASSERT_TRUE(p.waitForFinished(120000));
     ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+
+    // The build map: every panel picture, the totals picture and the totals text.
+    const QStringList mapFiles = QDir(dir.filePath(QStringLiteral("cli"))).entryList({QStringLiteral("map*")});
+    EXPECT_GE(mapFiles.size(), 4);
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("win"))).entryList({QStringLiteral("map*")}), mapFiles);
+    for (const QString& name : mapFiles)
+        EXPECT_TRUE(Bytes(win(name.toLatin1().constData())) == Bytes(cli(name.toLatin1().constData())))
+            << name.toStdString() << " differs";
 
     for (const char* name : {"adjusted.png", "dithered.png", "stud.png", "mosaic.png", "p16.png"}) {
         QByteArray a = Bytes(win(name)), b = Bytes(cli(name));
