@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/design.h"
 #include "app/form_storage.h"
 #include "common/error.h"
 #include "common/styles.h"
@@ -111,10 +112,7 @@ QString TForm1::MosaicStyle() const
 
 void TForm1::CreateControls()
 {
-    QFont designFont = font();
-    designFont.setFamily(QStringLiteral("Liberation Sans"));
-    designFont.setPixelSize(11); // 8 points at 96 pixels per inch
-    setFont(designFont);
+    setFont(DesignFont(font()));
     resize(DesignWidth, DesignHeight);
     setMinimumSize(MinWidth, MinHeight);
 

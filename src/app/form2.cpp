@@ -1,5 +1,7 @@
 #include "app/form2.h"
 
+#include "app/design.h"
+
 #include "app/form1.h"
 #include "common/error.h"
 #include "map/map_files.h"
@@ -34,15 +36,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
 
 TForm2::TForm2(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("Make Map"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(273, 281);
-    QFont designFont = font();
-    designFont.setFamily(QStringLiteral("Liberation Sans"));
-    designFont.setPixelSize(11); // 8 points at 96 pixels per inch, as the main window
-    setFont(designFont);
+    SetUpFixedDialog(*this, "Form2", "Make Map", 273, 281);
 
     Label11 = new QLabel(QStringLiteral("Panel Size"), this);
     Label11->setObjectName(QStringLiteral("Label11"));

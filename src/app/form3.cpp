@@ -1,5 +1,7 @@
 #include "app/form3.h"
 
+#include "app/design.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -27,15 +29,7 @@ int RowOfLength(int length)
 
 TForm3::TForm3(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("Make Ldraw"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(723, 293);
-    QFont designFont = font();
-    designFont.setFamily(QStringLiteral("Liberation Sans"));
-    designFont.setPixelSize(11); // 8 points at 96 pixels per inch, as the main window
-    setFont(designFont);
+    SetUpFixedDialog(*this, "Form3", "Make Ldraw", 723, 293);
 
     for (int g = 0; g < 5; ++g) {
         auto* group = new QGroupBox(QString::fromLatin1(GroupCaption[g]), this);
