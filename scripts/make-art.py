@@ -56,38 +56,73 @@ def start_picture():
     return w, h, rows
 
 
+def inside(poly, x, y):
+    """Even-odd test of the pixel centre (x + 0.5, y + 0.5) against a polygon."""
+    px, py = x + 0.5, y + 0.5
+    hit = False
+    for i in range(len(poly)):
+        x1, y1 = poly[i]
+        x2, y2 = poly[(i + 1) % len(poly)]
+        if (y1 > py) != (y2 > py) and px < x1 + (py - y1) * (x2 - x1) / (y2 - y1):
+            hit = not hit
+    return hit
+
+
+def along(t, w):
+    """A band across the diagonal from the bottom-left corner: (t, w) -> polygon corner."""
+    # Unit vectors along the diagonal (towards the top right) and across it.
+    return (t * 0.7071 - w * 0.7071, 31.5 - t * 0.7071 - w * 0.7071)
+
+
+def band(t0, t1, w0, w1):
+    return [along(t0, w0), along(t1, w1), along(t1, -w1), along(t0, -w0)]
+
+
 def cursor(shape):
+    """32 x 32 pictures whose hot spot is the bottom-left pixel (0, 31)."""
     n = 32
     img = [[(0, 0, 0, 0) for _ in range(n)] for _ in range(n)]
-    def dot(x, y, c):
-        if 0 <= x < n and 0 <= y < n:
-            img[y][x] = c + (255,)
-    black, white, grey = (0, 0, 0), (255, 255, 255), (160, 160, 160)
+    black = (0, 0, 0, 255)
+
+    def paint(poly, colour):
+        for y in range(n):
+            for x in range(n):
+                if inside(poly, x, y):
+                    img[y][x] = colour
+
+    def outline():
+        # A black edge around everything drawn, so the cursor shows on any colour.
+        solid = [[img[y][x][3] > 0 for x in range(n)] for y in range(n)]
+        for y in range(n):
+            for x in range(n):
+                if solid[y][x]:
+                    continue
+                if any(0 <= x + dx < n and 0 <= y + dy < n and solid[y + dy][x + dx]
+                       for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1))):
+                    img[y][x] = black
+
     if shape == "pencil":
-        # tip at (0, 31), body toward the top right
-        for i in range(4, 26):
-            for j in range(-2, 3):
-                dot(i + j, 31 - i + j, white if abs(j) < 2 else black)
-        for i in range(0, 5):
-            for j in range(-i // 2, i // 2 + 1):
-                dot(i + j, 31 - i + j, black)
+        paint(band(1, 9, 0.2, 3.2), (235, 200, 150, 255))    # sharpened wood
+        paint(band(1, 4, 0.2, 1.4), (40, 40, 40, 255))       # graphite tip
+        paint(band(9, 34, 3.2, 3.2), (250, 200, 40, 255))    # painted body
+        paint(band(9, 34, 0.6, 0.6), (220, 160, 20, 255))    # its ridge
+        paint(band(34, 40, 3.2, 3.2), (230, 120, 140, 255))  # eraser
     elif shape == "dropper":
-        for i in range(2, 20):
-            dot(i, 31 - i, black)
-            dot(i + 1, 31 - i, white)
-            dot(i + 1, 30 - i, black)
-        for y in range(4, 12):
-            for x in range(20, 28):
-                if math.hypot(x - 24, y - 8) < 4.5:
-                    dot(x, y, grey if math.hypot(x - 24, y - 8) < 3.5 else black)
-    else:  # bucket; hot spot at the spout (0, 31)
-        for y in range(10, 26):
-            for x in range(8, 26):
-                edge = y in (10, 25) or x in (8, 25)
-                dot(x, y, black if edge else white)
-        for i in range(0, 8):
-            dot(i, 31 - i, (0, 90, 200))
-            dot(i + 1, 31 - i, (0, 90, 200))
+        paint(band(1, 6, 0.2, 1.0), (200, 220, 255, 255))    # glass tip
+        paint(band(6, 24, 1.6, 1.6), (200, 220, 255, 255))   # glass tube
+        paint(band(12, 24, 1.0, 1.0), (90, 140, 230, 255))   # colour drawn up
+        paint(band(24, 27, 3.0, 3.0), (60, 60, 60, 255))     # collar
+        paint(band(27, 38, 3.4, 2.2), (200, 40, 40, 255))    # rubber bulb
+    else:  # bucket: tipped over, paint running out at the hot spot
+        body = [(8, 8), (26, 4), (30, 22), (12, 26)]
+        paint(body, (200, 200, 210, 255))
+        paint([(8, 8), (26, 4), (27, 8), (9, 12)], (150, 150, 165, 255))
+        for y in range(n):
+            for x in range(n):
+                if 72 <= (x + 0.5 - 17) ** 2 + (y + 0.5 - 8) ** 2 <= 100 and y + 0.5 < 8 - 0.22 * (x - 8):
+                    img[y][x] = (80, 80, 80, 255)             # handle
+        paint([(0.5, 31.5), (2, 24), (10, 20), (12, 26), (6, 29)], (40, 110, 220, 255))  # paint
+    outline()
     return n, n, img
 
 
