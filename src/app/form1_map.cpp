@@ -4,6 +4,7 @@
 
 #include "common/error.h"
 #include "map/map_files.h"
+#include "map/map_geometry.h"
 #include "print/map_document.h"
 #include "print/print_document.h"
 #include "print/print_render.h"
@@ -11,6 +12,15 @@
 #include <QPrinter>
 
 namespace tesselka {
+
+namespace {
+
+// A printed map is composed whole before the preview shows it, each page holding its
+// panel sheet (about 3 MB at the largest panel size): more panels than this would take
+// gigabytes. Save Map writes one panel at a time and keeps the general limit.
+constexpr int MaxPrintedPanels = 200;
+
+} // namespace
 
 void TForm1::BitBtn11Click()
 {
@@ -22,6 +32,12 @@ void TForm1::BitBtn11Click()
     if (!Form2() || !platform().ExecModal(*Form2()))
         return;
     try {
+        const MapGeometry geometry = ComputeMapGeometry(Form2()->Options().panelSize, MosaicStyle().toStdString(),
+                                                        StudImage.Width(), StudImage.Height());
+        if (geometry.PanelCount() > MaxPrintedPanels)
+            throw Error("The map would print " + std::to_string(geometry.PanelCount()) + " panels; at most " +
+                        std::to_string(MaxPrintedPanels) +
+                        " can be printed at once. Choose a larger panel size, or save the map instead.");
         QPrinter printer(QPrinter::HighResolution);
         printer.setPageSize(QPageSize(QPageSize::Letter));
         printer.setPageOrientation(QPageLayout::Portrait);

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -197,4 +198,24 @@ TEST(MakeMap, PrintMapPrintsOnePagePerPanelAndTheTotals)
     };
     w.form.BitBtn11->click();
     EXPECT_EQ(w.platform.printCount, 1);
+}
+
+TEST(MakeMap, PrintingAHugeMapIsRefused)
+{
+    Windows w;
+    w.form.Edit2->setText(QStringLiteral("4000"));
+    w.Dither();
+    // 4000 studs wide at 32 studs a panel: far more panels than can be printed at once.
+    w.form2.ComboBox2->setCurrentText(QStringLiteral("32x32"));
+    w.platform.printPdfPath = w.dir.filePath(QStringLiteral("huge.pdf"));
+    w.platform.modalAnswer = [&](QDialog&) {
+        w.form2.Button2->click();
+        return w.form2.result() == QDialog::Accepted;
+    };
+    w.form.BitBtn11->click();
+    EXPECT_EQ(w.platform.printCount, 0);
+    ASSERT_FALSE(w.platform.messages.empty());
+    EXPECT_EQ(w.platform.messages.back().kind, MessageKind::Error);
+    EXPECT_TRUE(w.platform.LastMessage().contains(QStringLiteral("can be printed at once")))
+        << w.platform.LastMessage().toStdString();
 }
