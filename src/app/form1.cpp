@@ -332,7 +332,9 @@ void TForm1::ConnectHandlers()
 
 void TForm1::FormCreate()
 {
+    settingsFile_ = platform_.SettingsFileName(appDir_);
     CreateFormStorage();
+    ReadSaveFolders();
     DitherSettings = DitherSettingsRecord{DitherNearest, 8};
     SourcePicture = Bitmap32();
     WorkPicture = Bitmap32();
@@ -498,16 +500,6 @@ void TForm1::GrayScaleClick()
 void TForm1::ShowError(const std::exception& error)
 {
     platform_.ShowMessage(this, MessageKind::Error, QString::fromUtf8(error.what()));
-}
-
-bool TForm1::ExecuteSaveDialog(const QString& filter, const QString& defaultExt)
-{
-    SaveDialog1.Filter = filter;
-    const QString keptExt = SaveDialog1.DefaultExt;
-    SaveDialog1.DefaultExt = defaultExt;
-    const bool chosen = platform_.ExecuteFileDialog(this, SaveDialog1);
-    SaveDialog1.DefaultExt = keptExt;
-    return chosen;
 }
 
 void TForm1::ShowInfo(const QString& text)

@@ -41,6 +41,12 @@ class TForm2;
 class TForm3;
 class TFormStorage;
 
+// The kinds of file the saves write. Each save offers a name of its own kind in the
+// folder last used for that kind, so that one kind's file is never offered, and so never
+// replaced with a key press, by another kind's save.
+enum class SaveKind { Picture, Studs, Model, Map, Settings };
+inline constexpr int SaveKindCount = 5;
+
 class TForm1 : public QWidget
 {
     Q_OBJECT
@@ -166,10 +172,20 @@ public:
     // Shows a core error in the standard error box.
     void ShowError(const std::exception& error);
     void ShowInfo(const QString& text);
-    // The shared save dialog with `filter`; while it is up a name typed without an
-    // extension gets `defaultExt` (the dialog's own default, "ldr", belongs to Make
-    // LDraw and is restored afterwards). True when a name was chosen (SaveDialog1.FileName).
-    bool ExecuteSaveDialog(const QString& filter, const QString& defaultExt);
+
+    // --- File dialogs (form1_files.cpp) -----------------------------------------------
+    // The shared save dialog for `kind` over `parent` (this window by default): the
+    // kind's filter and extension, and the picture's name with the kind's ending in the
+    // folder last used for the kind. True when a name was chosen (SaveDialog1.FileName);
+    // its folder is then remembered in the settings file.
+    bool ExecuteSaveDialog(SaveKind kind, QWidget* parent = nullptr);
+    // The name `kind`'s save offers now.
+    QString OfferedSaveName(SaveKind kind) const;
+    // The shared open dialog with `filter`, in the folder of its last use with no name
+    // filled in: the last name may be of another kind.
+    bool ExecuteOpenDialog(const QString& filter);
+    // The picture the saves name their files after: its folder and name without extension.
+    void SetPictureName(const QString& path);
 
     // --- Palette (form1_palette.cpp) --------------------------------------------------
     void Panel2Click(ColorPanel* panel);
@@ -231,7 +247,8 @@ public:
     // --- Settings storage (form1_settings.cpp) ----------------------------------------
     // The main window's storage; the dialogs carry theirs as a child named FormStorage1.
     std::unique_ptr<TFormStorage> FormStorage1;
-    QString SettingsFileName() const; // "Tesselka.ini" beside the executable
+    // Beside the executable for a portable copy, else in the user's configuration folder.
+    QString SettingsFileName() const { return settingsFile_; }
 
     Platform& platform() { return platform_; }
     const QString& AppDir() const { return appDir_; }
@@ -250,6 +267,7 @@ private:
 
     Platform& platform_;
     QString appDir_;
+    QString settingsFile_;
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
     Bitmap32 paletteStrip_;
@@ -277,6 +295,13 @@ private:
     // Dither Image (form1_dither.cpp): full-size buffers kept between runs.
     IndexedBitmap reducedPicture_;
     Bitmap32 ditheredPicture_;
+
+    // File dialogs (form1_files.cpp): the picture's folder and name, and the folder last
+    // used for each kind of save (empty until used).
+    QString pictureFolder_;
+    QString pictureName_;
+    std::array<QString, SaveKindCount> saveFolders_;
+    void ReadSaveFolders();
 
     // Load LDraw File (form1_ldraw.cpp): the colour of the last part whose code was
     // found; a part with an unknown code takes it, also from an earlier load.

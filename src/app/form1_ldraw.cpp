@@ -26,8 +26,7 @@ void TForm1::BitBtn8Click()
     }
     if (!Form3() || !platform().ExecModal(*Form3()))
         return;
-    SaveDialog1.Filter = QStringLiteral("LDraw (*.ldr)|*.ldr");
-    if (!platform().ExecuteFileDialog(this, SaveDialog1))
+    if (!ExecuteSaveDialog(SaveKind::Model))
         return;
     const std::string style = MosaicStyle().toStdString();
     if (ModelFilesForStyle(style).empty()) {
@@ -50,8 +49,7 @@ void TForm1::BitBtn8Click()
 
 void TForm1::Button1Click()
 {
-    OpenDialog1.Filter = QStringLiteral("LDraw file (*.ldr)|*.ldr");
-    if (!platform().ExecuteFileDialog(this, OpenDialog1))
+    if (!ExecuteOpenDialog(QStringLiteral("LDraw file (*.ldr)|*.ldr")))
         return;
     try {
         std::ifstream in(QFile::encodeName(OpenDialog1.FileName).toStdString(), std::ios::binary);
@@ -76,6 +74,7 @@ void TForm1::Button1Click()
         SourcePicture.StretchFrom(StudImage);
         image1->SetBitmap(SourcePicture);
         WorkPicture = image1->Bitmap();
+        SetPictureName(OpenDialog1.FileName);
     } catch (const std::exception& e) {
         ShowError(e);
     }

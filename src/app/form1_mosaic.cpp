@@ -345,7 +345,7 @@ void TForm1::Button12Click()
     }
     try {
         const Bitmap32 picture = RenderStudPicture(StudImage);
-        if (!ExecuteSaveDialog(QStringLiteral("pngs (*.png)|*.png"), QStringLiteral("png")))
+        if (!ExecuteSaveDialog(SaveKind::Studs))
             return;
         SavePng(picture, FilePath(SaveDialog1.FileName));
     } catch (const Error& e) {

@@ -36,6 +36,7 @@ void TForm1::BitBtn1Click()
         SourcePicture = image1->Bitmap();
         WorkPicture = image1->Bitmap();
         Stage = 0;
+        SetPictureName(OpenPictureDialog.FileName);
     } catch (const std::exception& e) {
         ShowError(e);
     }
@@ -58,8 +59,7 @@ void TForm1::BitBtn7Click()
 
 void TForm1::Button11Click()
 {
-    OpenDialog1.Filter = QStringLiteral("jpegs (*.jpg)|*.jpg|pngs (*.png)|*.png");
-    if (!platform_.ExecuteFileDialog(this, OpenDialog1))
+    if (!ExecuteOpenDialog(QStringLiteral("jpegs (*.jpg)|*.jpg|pngs (*.png)|*.png")))
         return;
     try {
         image1->SetBitmap(LoadPicture(LocalPath(OpenDialog1.FileName)));
@@ -67,6 +67,7 @@ void TForm1::Button11Click()
         WorkPicture = image1->Bitmap();
         ScaleToGrid(SourcePicture, StudImage, false);
         Stage = 1;
+        SetPictureName(OpenDialog1.FileName);
     } catch (const std::exception& e) {
         ShowError(e);
     }
@@ -74,7 +75,7 @@ void TForm1::Button11Click()
 
 void TForm1::Button2Click()
 {
-    if (!ExecuteSaveDialog(QStringLiteral("pngs (*.png)|*.png"), QStringLiteral("png")))
+    if (!ExecuteSaveDialog(SaveKind::Picture))
         return;
     try {
         SavePng(image1->Bitmap(), LocalPath(SaveDialog1.FileName));

@@ -31,11 +31,6 @@ private:
 
 } // namespace
 
-QString TForm1::SettingsFileName() const
-{
-    return appDir_ + QStringLiteral("/Tesselka.ini");
-}
-
 void TForm1::CreateFormStorage()
 {
     FormStorage1 = std::make_unique<TFormStorage>(this, QStringLiteral("TForm1"), Form1StoredProperties(),
@@ -66,8 +61,7 @@ void TForm1::AttachDialogStorages()
 
 void TForm1::Button4Click()
 {
-    // A bare name becomes a settings file, not one with the dialog's "ldr" default.
-    if (!ExecuteSaveDialog(IniFilter, QStringLiteral("ini")))
+    if (!ExecuteSaveDialog(SaveKind::Settings))
         return;
     try {
         PointedAt pointed(*FormStorage1, SaveDialog1.FileName, SettingsFileName());
@@ -79,8 +73,7 @@ void TForm1::Button4Click()
 
 void TForm1::Button5Click()
 {
-    OpenDialog1.Filter = IniFilter;
-    if (!platform_.ExecuteFileDialog(this, OpenDialog1))
+    if (!ExecuteOpenDialog(IniFilter))
         return;
     try {
         PointedAt pointed(*FormStorage1, OpenDialog1.FileName, SettingsFileName());

@@ -105,8 +105,7 @@ void TForm2::Button1Click()
         reject();
         return;
     }
-    main->SaveDialog1.Filter = QStringLiteral("pngs (*.png)|*.png");
-    if (!main->platform().ExecuteFileDialog(this, main->SaveDialog1)) {
+    if (!main->ExecuteSaveDialog(SaveKind::Map, this)) {
         reject();
         return;
     }

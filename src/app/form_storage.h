@@ -51,7 +51,7 @@ public:
     TFormStorage(QWidget* form, const QString& section, std::span<const StoredProperty> properties, ShowRule rule,
                  ErrorReport report, QObject* parent = nullptr);
 
-    // The file read and written; "Tesselka.ini" beside the executable unless a command
+    // The file read and written; the program's settings file (SettingsFilePath) unless a command
     // points it elsewhere for one operation.
     QString IniFileName;
 

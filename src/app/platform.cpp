@@ -1,5 +1,7 @@
 #include "app/platform.h"
 
+#include "settings/settings_path.h"
+
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -32,6 +34,8 @@ bool QtPlatform::ExecuteFileDialog(QWidget* parent, FileDialog& dialog)
 {
     QFileDialog box(parent);
     box.setNameFilters(ToQtNameFilters(dialog.Filter).split(QStringLiteral(";;")));
+    if (!dialog.Folder.isEmpty())
+        box.setDirectory(dialog.Folder);
     if (!dialog.FileName.isEmpty())
         box.selectFile(dialog.FileName);
     if (dialog.kind == FileDialogKind::Save) {
@@ -81,6 +85,11 @@ int QtPlatform::ColorDepth()
     // display with fewer bits really lacks colours.
     int depth = screen->depth();
     return depth == 24 ? 32 : depth;
+}
+
+QString QtPlatform::SettingsFileName(const QString& appDir)
+{
+    return SettingsFilePath(appDir);
 }
 
 void QtPlatform::PrintPreview(QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& render)

@@ -23,7 +23,10 @@ struct FileDialog
     QString Filter;     // "Description|*.ext|Description|*.ext"
     QString DefaultExt; // without the dot; appended to a name typed without one
     bool OverwritePrompt = false;
-    QString FileName; // the chosen path after a successful Execute
+    // Offered when the dialog opens, and the chosen path after a successful Execute. A
+    // name without a folder opens in Folder (the dialog's own choice when that is empty).
+    QString FileName;
+    QString Folder;
 };
 
 // Everything that would block a test or needs a person: dialogs, message boxes, the
@@ -42,6 +45,8 @@ public:
     virtual bool ExecModal(QDialog& dialog) = 0;
     // Bits per pixel of the display.
     virtual int ColorDepth() = 0;
+    // The settings file of the program installed in `appDir`.
+    virtual QString SettingsFileName(const QString& appDir) = 0;
     // Shows a composed document in a print preview, from which the user prints it;
     // `render` draws the document on whichever printer it is handed.
     virtual void PrintPreview(QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& render) = 0;
@@ -55,6 +60,7 @@ public:
     void ShowMessage(QWidget* parent, MessageKind kind, const QString& text) override;
     bool ExecModal(QDialog& dialog) override;
     int ColorDepth() override;
+    QString SettingsFileName(const QString& appDir) override;
     void PrintPreview(QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& render) override;
 };
 

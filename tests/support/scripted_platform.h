@@ -6,6 +6,7 @@
 #include <QPrinter>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <deque>
 #include <functional>
@@ -34,6 +35,9 @@ public:
     // Print previews render straight to this PDF file (nothing is rendered when empty).
     QString printPdfPath;
     int printCount = 0;
+    // The windows' settings file: a fresh one per platform, never the build folder's.
+    QTemporaryDir settingsDir;
+    QString settingsFile = settingsDir.filePath(QStringLiteral("Tesselka.ini"));
 
     bool ExecuteFileDialog(QWidget*, FileDialog& dialog) override
     {
@@ -54,6 +58,7 @@ public:
         return modalAnswer(dialog);
     }
     int ColorDepth() override { return colorDepth; }
+    QString SettingsFileName(const QString&) override { return settingsFile; }
     void PrintPreview(QWidget*, QPrinter& printer, const std::function<void(QPrinter&)>& render) override
     {
         ++printCount;

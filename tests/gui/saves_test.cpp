@@ -1,0 +1,125 @@
+// The saves of the real window: each offers a name of its own kind, in its own folder.
+#include "app/form1.h"
+#include "app/form2.h"
+#include "app/form3.h"
+#include "support/scripted_platform.h"
+#include "support/test_paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tesselka;
+using tesselka::test::ScriptedPlatform;
+
+namespace {
+
+struct SaveCase
+{
+    SaveKind kind;
+    const char* folder;
+    const char* name; // offered for the photograph
+    const char* filter;
+    const char* written; // a file the save leaves in its folder
+};
+
+const SaveCase Saves[] = {
+    {SaveKind::Picture, "Picture", "aitzgorri mosaic.png", "pngs (*.png)|*.png", "aitzgorri mosaic.png"},
+    {SaveKind::Studs, "Studs", "aitzgorri 16x16.png", "pngs (*.png)|*.png", "aitzgorri 16x16.png"},
+    {SaveKind::Model, "Model", "aitzgorri.ldr", "LDraw (*.ldr)|*.ldr", "aitzgorri.ldr"},
+    {SaveKind::Map, "Map", "aitzgorri map.png", "pngs (*.png)|*.png", "aitzgorri map_total.png"},
+    {SaveKind::Settings, "Settings", "aitzgorri.ini", "ini (*.ini)|*.ini", "aitzgorri.ini"},
+};
+
+struct Windows
+{
+    ScriptedPlatform platform;
+    TForm1 form{platform, QCoreApplication::applicationDirPath()};
+    TForm2 form2{&form};
+    TForm3 form3{&form};
+
+    Windows()
+    {
+        form.SetDialogs(&form2, &form3);
+        form.show();
+        // Make Map answers with its "Save Map" button; Make LDraw with OK.
+        platform.modalAnswer = [this](QDialog& dialog) {
+            if (&dialog != &form2)
+                return true;
+            form2.Button1->click();
+            return false;
+        };
+    }
+
+    QPushButton* Button(SaveKind kind) const
+    {
+        switch (kind) {
+        case SaveKind::Picture:
+            return form.Button2;
+        case SaveKind::Studs:
+            return form.Button12;
+        case SaveKind::Model:
+            return form.BitBtn8;
+        case SaveKind::Map:
+            return form.BitBtn11;
+        case SaveKind::Settings:
+            return form.Button4;
+        }
+        return nullptr;
+    }
+};
+
+} // namespace
+
+// Every save runs once after every other save (a path through all 20 ordered pairs), so
+// a name or extension left behind by any save would show in the next one.
+TEST(Saves, EachOffersItsOwnKindAfterEveryOther)
+{
+    QTemporaryDir out;
+    const QString photo = QString::fromStdString(test::DataFile("photos/aitzgorri_by_Aitzol_Berasategi.jpg"));
+    QTemporaryDir copyDir;
+    const QString picture = copyDir.filePath(QStringLiteral("aitzgorri.jpg"));
+    ASSERT_TRUE(QFile::copy(photo, picture));
+    for (const SaveCase& s : Saves)
+        QDir(out.path()).mkdir(QLatin1String(s.folder));
+
+    {
+        Windows w;
+        w.platform.fileAnswers.push_back(picture);
+        w.form.BitBtn1->click();
+        w.form.Edit2->setText(QStringLiteral("16"));
+        w.form.BitBtn2->click();
+        w.form.BitBtn10->click();
+        ASSERT_EQ(w.form.Stage, 2);
+
+        const int order[] = {0, 4, 3, 4, 2, 4, 1, 4, 0, 3, 2, 3, 1, 3, 0, 2, 1, 2, 0, 1, 0};
+        bool used[SaveKindCount] = {};
+        for (int i : order) {
+            const SaveCase& s = Saves[i];
+            const QString folder = out.filePath(QLatin1String(s.folder));
+            const QString expected = QDir(used[i] ? folder : copyDir.path()).filePath(QLatin1String(s.name));
+            w.platform.fileAnswers.push_back(QDir(folder).filePath(QLatin1String(s.name)));
+            const size_t shown = w.platform.fileDialogsShown.size();
+            w.Button(s.kind)->click();
+            ASSERT_EQ(w.platform.fileDialogsShown.size(), shown + 1) << s.folder;
+            const FileDialog& dialog = w.platform.fileDialogsShown.back();
+            EXPECT_EQ(dialog.FileName, expected);
+            EXPECT_EQ(dialog.Filter, QLatin1String(s.filter)) << s.folder;
+            EXPECT_EQ(dialog.DefaultExt, QFileInfo(QLatin1String(s.name)).suffix()) << s.folder;
+            EXPECT_TRUE(QFile::exists(QDir(folder).filePath(QLatin1String(s.written)))) << s.written;
+            used[i] = true;
+        }
+        EXPECT_TRUE(w.platform.messages.empty()) << w.platform.LastMessage().toStdString();
+
+        // The folders outlive the window: the next one offers them, with no picture's name.
+        TForm1 next(w.platform, QCoreApplication::applicationDirPath());
+        next.show();
+        for (const SaveCase& s : Saves)
+            EXPECT_EQ(QFileInfo(next.OfferedSaveName(s.kind)).absolutePath(), out.filePath(QLatin1String(s.folder)));
+        EXPECT_EQ(QFileInfo(next.OfferedSaveName(SaveKind::Model)).fileName(), QStringLiteral("untitled.ldr"));
+    }
+}
