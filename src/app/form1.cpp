@@ -7,6 +7,7 @@
 #include "common/version.h"
 #include "widgets/color_panel.h"
 #include "widgets/img_view32.h"
+#include "workflow/workflow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -365,21 +366,18 @@ void TForm1::LoadColorTable()
         return;
     }
     ColorTableRead = true;
-    // Every panel with a Tag below 600 takes its slot's colour and name, in creation
-    // order: the palette panels, then the pen-colour indicator (Tag 0).
-    std::vector<ColorPanel*> panels(PalettePanels.begin(), PalettePanels.end());
-    panels.push_back(Panel42);
-    for (ColorPanel* panel : panels) {
-        if (panel->Tag >= GroupTag)
-            continue;
-        int slot = ColorSlots.PanelSlotForCode(panel->Tag);
-        ColorSlot& s = ColorSlots[slot];
+    // Every palette panel and the pen-colour indicator take their slot's colour and name.
+    const PanelSlots marked = MarkPanelSlots(ColorSlots);
+    auto show = [this](ColorPanel* panel, int slot) {
+        const ColorSlot& s = ColorSlots[slot];
         panel->SetColor(s.Color);
         QString name = QString::fromStdString(s.Name);
         name.replace(QLatin1Char('_'), QLatin1Char(' '));
         panel->setToolTip(name + QStringLiteral(" LDraw ") + QString::number(s.Code));
-        s.OnPanel = true;
-    }
+    };
+    for (size_t i = 0; i < PalettePanels.size(); ++i)
+        show(PalettePanels[i], marked.palette[i]);
+    show(Panel42, marked.pen);
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -477,9 +475,10 @@ bool TForm1::Edit2KeyPress(QKeyEvent* event)
 
 void TForm1::ComboBox1Change()
 {
+    // A text that is not a style keeps the cell of the last style.
     CellWidth = StyleCellWidth;
-    if (std::optional<int> height = StyleCellHeight(ComboBox1->currentText().toStdString()))
-        CellHeight = *height;
+    if (std::optional<CellShape> cell = StyleCell(ComboBox1->currentText().toStdString()))
+        CellHeight = cell->height;
 }
 
 void TForm1::dm2Click()

@@ -9,6 +9,7 @@
 #include "colours/color_table.h"
 #include "colours/palette.h"
 #include "common/bitmap32.h"
+#include "common/styles.h"
 #include "mosaic/hand_edit.h"
 #include "mosaic/mosaic_renderer.h"
 #include "reduce/dither_kind.h"
@@ -223,7 +224,8 @@ public:
 
     // --- Mosaic view and editing (form1_mosaic.cpp) -----------------------------------
     void MakeMosaic();
-    void RenderMosaic(bool mixPass);
+    // Draws `studs` with cells of `cell` into the view (the stud-mix pass with mixPass).
+    void RenderMosaic(const Bitmap32& studs, CellShape cell, bool mixPass);
     void CheckBox42Click(); // grid and scale change
     void LayerOpacityChange();
     void image1MouseEnter();
@@ -279,7 +281,7 @@ private:
 
     // Mosaic view and editing (form1_mosaic.cpp).
     static std::array<QCursor, 4> LoadViewCursors();
-    MosaicRenderSettings CurrentRenderSettings(bool mixPass) const;
+    MosaicRenderSettings CurrentRenderSettings(CellShape cell, bool mixPass) const;
     CellGeometry CurrentGeometry() const;
     void RedrawMosaic(const QRect& changedStuds);
     void PenStep(int px, int py);

@@ -3,7 +3,9 @@
 
 #include "image/grid_scale.h"
 #include "widgets/img_view32.h"
+#include "workflow/workflow.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -29,29 +31,24 @@ void TForm1::BitBtn2Click()
         // A width box that cannot be read stops the step at the scaling, which would come
         // only after the whole picture has been reduced for nothing: read it first. (An
         // empty palette or picture gives no grid to scale, so the box is not read then.)
+        DitherRequest request;
+        request.kind = DitherSettings.kind;
+        request.reductionBits = DitherSettings.reductionBits;
+        request.mixGrid = true;
+        request.cell = {CellWidth, CellHeight};
         if (n > 0 && !WorkPicture.Empty())
-            ParseMosaicWidth(Edit2->text().toStdString());
-        // Dithering runs at the picture's full size, before the grid is sampled, so the
-        // error diffusion works on every pixel. The index buffer and the full-size
-        // picture are kept between runs: with Auto dither this runs after every click.
-        ReduceBitmapColors(WorkPicture, ReduceCustomPalette, DitherSettings.kind, DitherSettings.reductionBits, palette,
-                           reducedPicture_);
+            request.studsWide = ParseMosaicWidth(Edit2->text().toStdString());
+        // The index buffer and the full-size picture are kept between runs: with Auto
+        // dither this runs after every click.
+        std::optional<StudGrids> grids;
+        DitherToStudGrids(WorkPicture, palette, request, reducedPicture_, grids);
         reducedPicture_.ToBitmap32(ditheredPicture_);
-
-        ScaleToGrid(ditheredPicture_, StudImage, false);
-        // The stud-mix grid is made with its own cell shape, for every style.
-        const int keptWidth = CellWidth, keptHeight = CellHeight;
-        CellHeight = 5;
-        CellWidth = 2;
-        try {
-            ScaleToGrid(ditheredPicture_, MixStudImage, true);
-        } catch (...) {
-            CellWidth = keptWidth;
-            CellHeight = keptHeight;
-            throw;
+        if (grids) {
+            StudImage = std::move(grids->studImage);
+            if (grids->mixPlan)
+                MixStudImage = std::move(grids->mixStudImage);
+            Label5->setText(QString::fromStdString(grids->Label()));
         }
-        CellWidth = keptWidth;
-        CellHeight = keptHeight;
 
         // The view takes the dithered picture without a copy; its old picture becomes the
         // buffer of the next run. Its layers stay as they are.

@@ -3,18 +3,17 @@
 #include "app/form3.h"
 
 #include "common/error.h"
+#include "common/file_path.h"
 #include "ldraw/model_reader.h"
-#include "ldraw/model_writer.h"
 #include "widgets/img_view32.h"
+#include "workflow/workflow.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
-#include <QFile>
 #include <QLineEdit>
 
 #include <cerrno>
 #include <fstream>
-
-#include <QComboBox>
 
 namespace tesselka {
 
@@ -29,19 +28,13 @@ void TForm1::BitBtn8Click()
     if (!ExecuteSaveDialog(SaveKind::Model))
         return;
     const std::string style = MosaicStyle().toStdString();
-    if (ModelFilesForStyle(style).empty()) {
+    if (!StyleHasModel(style)) {
         ShowInfo(QStringLiteral("Sorry i can't do that yet."));
         return;
     }
     try {
-        const ModelExportInput input{StudImage,
-                                     ColorSlots,
-                                     SelectedColors,
-                                     SourcePicture.Width(),
-                                     SourcePicture.Height(),
-                                     style,
-                                     Form3()->AllowedSizes()};
-        ExportModelFiles(input, SaveDialog1.FileName.toStdString());
+        WriteModels(StudImage, ColorSlots, SelectedColors, SourcePicture.Width(), SourcePicture.Height(), style,
+                    Form3()->AllowedSizes(), FilePath(SaveDialog1.FileName));
     } catch (const Error& e) {
         ShowError(e);
     }
@@ -52,7 +45,7 @@ void TForm1::Button1Click()
     if (!ExecuteOpenDialog(QStringLiteral("LDraw file (*.ldr)|*.ldr")))
         return;
     try {
-        std::ifstream in(QFile::encodeName(OpenDialog1.FileName).toStdString(), std::ios::binary);
+        std::ifstream in(FilePath(OpenDialog1.FileName), std::ios::binary);
         if (!in)
             ThrowIoError(errno, OpenDialog1.FileName.toStdString());
         ModelReadTarget target{StudImage, SourcePicture, ldrawColor_,

@@ -2,13 +2,14 @@
 #include "app/form1.h"
 
 #include "common/error.h"
+#include "common/file_path.h"
 #include "formats/picture_io.h"
 #include "mosaic/stud_picture.h"
 #include "widgets/color_panel.h"
 #include "widgets/img_view32.h"
+#include "workflow/workflow.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -20,7 +21,6 @@ namespace {
 
 const QString NoDitherText =
     QStringLiteral("I can not Make the Mosaic till you have pressed the \"Dither Image\" button.");
-const QString StudMixStyle = QStringLiteral("1x Plates - stud mix");
 
 // Screen cursor numbers: the arrow, the three registered cursors, the pointing hand.
 constexpr int crDefault = 0;
@@ -44,11 +44,6 @@ bool CtrlHeld(Qt::KeyboardModifiers modifiers, int key = 0)
     return (modifiers & Qt::ControlModifier) || key == Qt::Key_Control;
 }
 
-std::string FilePath(const QString& name)
-{
-    return QFile::encodeName(name).toStdString();
-}
-
 } // namespace
 
 std::array<QCursor, 4> TForm1::LoadViewCursors()
@@ -69,15 +64,11 @@ void TForm1::SetViewCursor(int id)
         image1->SetScreenCursor(id, viewCursors_[size_t(id)]);
 }
 
-MosaicRenderSettings TForm1::CurrentRenderSettings(bool mixPass) const
+MosaicRenderSettings TForm1::CurrentRenderSettings(CellShape cell, bool mixPass) const
 {
-    MosaicRenderSettings s;
-    s.cellWidth = CellWidth;
-    s.cellHeight = CellHeight;
-    s.scale = sbScale->value();
-    s.grids = {CheckBox42->isChecked(), CheckBox43->isChecked(), CheckBox44->isChecked()};
-    StudGridSpacing(MosaicStyle().toStdString(), mixPass, s.rowSpacing, s.columnSpacing);
-    return s;
+    const ViewOptions view{sbScale->value(),
+                           {CheckBox42->isChecked(), CheckBox43->isChecked(), CheckBox44->isChecked()}};
+    return ViewSettings(MosaicStyle().toStdString(), cell, view, mixPass);
 }
 
 CellGeometry TForm1::CurrentGeometry() const
@@ -98,20 +89,20 @@ void TForm1::DropMosaicView()
     Stage = std::min(Stage, 1);
 }
 
-void TForm1::RenderMosaic(bool mixPass)
+void TForm1::RenderMosaic(const Bitmap32& studs, CellShape cell, bool mixPass)
 {
     if (Stage < 1) {
         ShowInfo(NoDitherText);
         return;
     }
-    const MosaicRenderSettings settings = CurrentRenderSettings(mixPass);
+    const MosaicRenderSettings settings = CurrentRenderSettings(cell, mixPass);
     try {
-        CheckMosaicViewSize(StudImage, settings);
+        CheckMosaicViewSize(studs, settings);
     } catch (const Error&) {
         DropMosaicView();
         throw;
     }
-    RenderMosaicView(StudImage, settings, image1->Bitmap());
+    RenderMosaicView(studs, settings, image1->Bitmap());
     image1->Changed();
     ViewWidth = image1->Bitmap().Width();
     ViewHeight = image1->Bitmap().Height();
@@ -124,7 +115,7 @@ void TForm1::RenderMosaic(bool mixPass)
 // view still shows the last full render; otherwise the whole view.
 void TForm1::RedrawMosaic(const QRect& changedStuds)
 {
-    const MosaicRenderSettings settings = CurrentRenderSettings(false);
+    const MosaicRenderSettings settings = CurrentRenderSettings({CellWidth, CellHeight}, false);
     const Bitmap32& view = image1->Bitmap();
     if (Stage == 2 && image1->Revision() == lastRenderRevision_ && settings == lastRender_ &&
         view.Width() == MosaicViewWidth(StudImage, settings) &&
@@ -132,7 +123,7 @@ void TForm1::RedrawMosaic(const QRect& changedStuds)
         image1->ChangedRect(RenderMosaicChange(StudImage, settings, image1->Bitmap(), changedStuds));
         return;
     }
-    RenderMosaic(false);
+    RenderMosaic(StudImage, {CellWidth, CellHeight}, false);
 }
 
 void TForm1::MakeMosaic()
@@ -144,32 +135,16 @@ void TForm1::MakeMosaic()
     LayerOpacity->setEnabled(true);
     BitmapLayer* layer = nullptr;
     try {
-        const bool studMix = MosaicStyle() == StudMixStyle;
+        const bool studMix = UsesStudMix(MosaicStyle().toStdString());
         Bitmap32 mixView;
         if (studMix) {
-            // The mix picture is drawn with transposed cells, by the very same renderer.
-            const int keptWidth = CellWidth, keptHeight = CellHeight;
-            Bitmap32 keptStuds = StudImage;
-            CellHeight = 5;
-            CellWidth = 2;
-            StudImage = MixStudImage;
-            auto restore = [&] {
-                CellHeight = keptHeight;
-                CellWidth = keptWidth;
-                StudImage = std::move(keptStuds);
-            };
-            try {
-                RenderMosaic(true);
-            } catch (...) {
-                restore();
-                throw;
-            }
-            restore();
+            // The mix picture is drawn with standing cells, by the very same renderer.
+            RenderMosaic(MixStudImage, StudMixCell, true);
             mixView = image1->Bitmap();
         }
         // A refusal (no dither yet) shows its message; the overlay is still laid over
         // whatever the view shows, as the steps after it do not depend on it.
-        RenderMosaic(false);
+        RenderMosaic(StudImage, {CellWidth, CellHeight}, false);
         layer = image1->AddBitmapLayer();
         layer->Bitmap = SourcePicture;
         if (studMix) {

@@ -2,6 +2,7 @@
 #include "app/form1.h"
 
 #include "widgets/color_panel.h"
+#include "workflow/workflow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -60,12 +61,17 @@ void TForm1::BitBtn12Click()
 
 ReductionPalette TForm1::BuildPalette(int& count)
 {
-    std::vector<TColor> ticked;
-    for (size_t i = 0; i < PaletteBoxes.size(); ++i)
+    std::array<TColor, PaletteSize> colors{};
+    std::vector<int> codes;
+    for (size_t i = 0; i < PaletteBoxes.size(); ++i) {
+        colors[i] = PalettePanels[i]->Color();
         if (PaletteBoxes[i]->isChecked())
-            ticked.push_back(PalettePanels[i]->Color());
-    SelectedColors = MakeSelectedColors(ticked, count);
-    return MakeReductionPalette(SelectedColors, count);
+            codes.push_back(PalettePanels[i]->Tag);
+    }
+    DitherPalette chosen = BuildDitherPalette(colors, codes);
+    SelectedColors = chosen.selected;
+    count = chosen.count;
+    return std::move(chosen.palette);
 }
 
 void TForm1::DrawPaletteStrip(int count)

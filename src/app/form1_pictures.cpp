@@ -1,27 +1,18 @@
 // Pictures in and out, tone adjustments and grid scaling.
 #include "app/form1.h"
 
+#include "common/file_path.h"
 #include "formats/picture_io.h"
 #include "image/grid_scale.h"
 #include "image/tone.h"
 #include "widgets/img_view32.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
 
 namespace tesselka {
-
-namespace {
-
-std::string LocalPath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
-} // namespace
 
 void TForm1::BitBtn1Click()
 {
@@ -32,7 +23,7 @@ void TForm1::BitBtn1Click()
     OverlayLayer = nullptr;
     LayerOpacity->setEnabled(false);
     try {
-        image1->SetBitmap(LoadPicture(LocalPath(OpenPictureDialog.FileName)));
+        image1->SetBitmap(LoadPicture(FilePath(OpenPictureDialog.FileName)));
         SourcePicture = image1->Bitmap();
         WorkPicture = image1->Bitmap();
         Stage = 0;
@@ -62,7 +53,7 @@ void TForm1::Button11Click()
     if (!ExecuteOpenDialog(QStringLiteral("jpegs (*.jpg)|*.jpg|pngs (*.png)|*.png")))
         return;
     try {
-        image1->SetBitmap(LoadPicture(LocalPath(OpenDialog1.FileName)));
+        image1->SetBitmap(LoadPicture(FilePath(OpenDialog1.FileName)));
         SourcePicture = image1->Bitmap();
         WorkPicture = image1->Bitmap();
         ScaleToGrid(SourcePicture, StudImage, false);
@@ -78,7 +69,7 @@ void TForm1::Button2Click()
     if (!ExecuteSaveDialog(SaveKind::Picture))
         return;
     try {
-        SavePng(image1->Bitmap(), LocalPath(SaveDialog1.FileName));
+        SavePng(image1->Bitmap(), FilePath(SaveDialog1.FileName));
     } catch (const std::exception& e) {
         ShowError(e);
     }

@@ -4,11 +4,13 @@
 
 #include "app/form1.h"
 #include "common/error.h"
+#include "common/file_path.h"
 #include "map/map_files.h"
+#include "workflow/workflow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
+
 #include <QLabel>
 #include <QPushButton>
 
@@ -121,8 +123,7 @@ void TForm2::Button1Click()
                    main->PanelSheet,
                    main->TotalsSheet,
                    main->TotalsList};
-        const std::string base = MapBaseName(QFile::encodeName(main->SaveDialog1.FileName).toStdString());
-        SaveMap(job, base, [this](int, int) {
+        SaveMapFiles(job, FilePath(main->SaveDialog1.FileName), [this](int, int) {
             setWindowTitle(windowTitle() + QStringLiteral(" ."));
             return true;
         });

@@ -1,6 +1,7 @@
 #include "app/form_storage.h"
 
 #include "common/error.h"
+#include "common/file_path.h"
 #include "common/text.h"
 #include "settings/ini_file.h"
 
@@ -9,7 +10,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QEvent>
-#include <QFile>
 #include <QLineEdit>
 #include <QScreen>
 #include <QWidget>
@@ -220,7 +220,7 @@ void TFormStorage::Save()
 {
     if (!restored_)
         return;
-    const std::string path = QFile::encodeName(IniFileName).toStdString();
+    const std::string path = FilePath(IniFileName);
     // Read first: a file that cannot be read is not replaced, as its other sections
     // would be lost.
     IniFile ini = IniFile::Load(path);
@@ -256,7 +256,7 @@ void TFormStorage::WritePlacement(IniFile& ini) const
 void TFormStorage::Restore()
 {
     restored_ = true;
-    const IniFile ini = IniFile::Load(QFile::encodeName(IniFileName).toStdString());
+    const IniFile ini = IniFile::Load(FilePath(IniFileName));
     if (!ini.HasSection(section_.toStdString()))
         return;
     RestorePlacement(ini);

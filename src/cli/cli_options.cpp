@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 
 #include "colours/palette.h"
+#include "common/styles.h"
 #include "image/grid_scale.h"
 #include "ldraw/part_sizes.h"
 
@@ -122,13 +123,12 @@ const std::vector<OptionDef>& ConvertOptionTable()
 
 const QStringList& StyleTexts()
 {
-    static const QStringList styles = {
-        QStringLiteral("1x Plates - studs up"),  QStringLiteral("2x Plates - studs up"),
-        QStringLiteral("1x Bricks - studs up"),  QStringLiteral("2x Bricks - studs up"),
-        QStringLiteral("1x Plates - studs out"), QStringLiteral("2x Plates - studs out"),
-        QStringLiteral("1x Bricks - studs out"), QStringLiteral("2x Bricks - studs out"),
-        QStringLiteral("1x Plates - stud mix"),
-    };
+    static const QStringList styles = [] {
+        QStringList list;
+        for (std::string_view style : AllStyles)
+            list << QString::fromLatin1(style.data(), qsizetype(style.size()));
+        return list;
+    }();
     return styles;
 }
 
@@ -152,11 +152,13 @@ ConvertOptions ParseConvertOptions(const QStringList& arguments, const QString& 
     if (isSet("width"))
         o.width = ParseRange(QStringLiteral("width"), value("width"), 1, MaxMosaicWidth);
     if (isSet("style")) {
-        o.style = value("style");
-        if (!StyleTexts().contains(o.style))
+        // Matched without regard to case; the style's own name is what the files carry.
+        const std::optional<std::string_view> style = FindStyle(value("style").toStdString());
+        if (!style)
             throw UsageError(QStringLiteral("--style: '%1' is not a style; the styles are: %2")
-                                 .arg(o.style, StyleTexts().join(", "))
+                                 .arg(value("style"), StyleTexts().join(", "))
                                  .toStdString());
+        o.style = QString::fromLatin1(style->data(), qsizetype(style->size()));
     }
     if (isSet("dither")) {
         QString kind = value("dither");

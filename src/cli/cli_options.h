@@ -62,7 +62,7 @@ struct ConvertOptions
     bool WantsMosaic() const { return !mosaic.isEmpty(); }
 };
 
-// The style texts the command line accepts: the eight of the style list and the stud mix.
+// The style names the command line accepts (AllStyles), in list order.
 const QStringList& StyleTexts();
 
 // Parses `arguments` (without the program name and the command word). Throws UsageError

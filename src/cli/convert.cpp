@@ -1,18 +1,13 @@
 #include "cli/convert.h"
 
 #include "colours/color_table.h"
-#include "colours/palette.h"
 #include "common/error.h"
-#include "common/styles.h"
+#include "common/file_path.h"
 #include "formats/picture_io.h"
-#include "image/grid_scale.h"
 #include "image/tone.h"
-#include "ldraw/model_writer.h"
 #include "ldraw/part_sizes.h"
-#include "map/map_files.h"
-#include "mosaic/mosaic_renderer.h"
 #include "mosaic/stud_picture.h"
-#include "reduce/reduce_colors.h"
+#include "workflow/workflow.h"
 
 #include <QFileInfo>
 
@@ -62,7 +57,7 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
     ColorTable table;
     bool tableRead = false;
     ForFile(o.ldconfig, [&] {
-        std::optional<ColorTableReadResult> read = LoadColorTableFile(o.ldconfig.toStdString(), table);
+        std::optional<ColorTableReadResult> read = LoadColorTableFile(FilePath(o.ldconfig), table);
         if (!read)
             say(QStringLiteral("%1: not found; the palette keeps its designed colours and LDraw codes are -1")
                     .arg(o.ldconfig));
@@ -71,20 +66,14 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
         else
             tableRead = true;
     });
-    std::vector<TColor> ticked;
-    for (const PaletteEntry& entry : PaletteEntries) {
-        TColor colour = PanelColor(entry, table, tableRead);
-        if (tableRead)
-            table[table.PanelSlotForCode(entry.code)].OnPanel = true;
-        if (std::find(o.paletteCodes.begin(), o.paletteCodes.end(), entry.code) != o.paletteCodes.end())
-            ticked.push_back(colour);
-    }
-    if (tableRead) // the pen-colour indicator is a panel too (code 0)
-        table[table.PanelSlotForCode(0)].OnPanel = true;
+    // Marked as the window marks them at start-up, so the exports find the same slots.
+    if (tableRead)
+        MarkPanelSlots(table);
+    const DitherPalette chosen = BuildDitherPalette(PanelColors(table, tableRead), o.paletteCodes);
 
     say(QStringLiteral("Loading %1").arg(o.picture));
     Bitmap32 source;
-    ForFile(o.picture, [&] { source = LoadPicture(o.picture.toStdString()); });
+    ForFile(o.picture, [&] { source = LoadPicture(FilePath(o.picture)); });
 
     // A neutral tone box leaves the picture as loaded (loaded pictures are opaque), so
     // no second full-size copy is made for it.
@@ -95,16 +84,21 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
         AdjustTone(source, adjusted, tone);
     const Bitmap32& work = tone.Neutral() ? source : adjusted;
     if (!o.adjusted.isEmpty()) {
-        ForFile(o.adjusted, [&] { SavePng(work, o.adjusted.toStdString()); });
+        ForFile(o.adjusted, [&] { SavePng(work, FilePath(o.adjusted)); });
         written << o.adjusted;
     }
 
-    int n = 0;
-    SelectedColorArray selected = MakeSelectedColors(ticked, n);
-    ReductionPalette palette = MakeReductionPalette(selected, n);
+    const std::string style = o.style.toStdString();
+    const CellShape cell = StyleCell(style).value_or(CellShape{StyleCellWidth, 2});
+    DitherRequest request;
+    request.kind = o.dither;
+    request.studsWide = o.width;
+    request.cell = cell;
+    request.mixGrid = false; // no output of the command line draws the stud-mix grid
     IndexedBitmap reduced;
+    std::optional<StudGrids> grids;
     ForFile(o.picture, [&] {
-        ReduceBitmapColors(work, ReduceCustomPalette, o.dither, 8, palette, reduced, [&](int done, int total) {
+        DitherToStudGrids(work, chosen.palette, request, reduced, grids, [&](int done, int total) {
             if (total > 0 && done < total && done % std::max(1, total / 10) == 0)
                 say(QStringLiteral("Dithering %1%").arg(100 * done / total));
             return true;
@@ -113,59 +107,41 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
     if (!o.dithered.isEmpty()) {
         Bitmap32 dithered;
         reduced.ToBitmap32(dithered);
-        ForFile(o.dithered, [&] { SavePng(dithered, o.dithered.toStdString()); });
+        ForFile(o.dithered, [&] { SavePng(dithered, FilePath(o.dithered)); });
         written << o.dithered;
     }
-
-    // The grid is sampled from the indices: the same pixels as scaling the dithered
-    // picture, without making that full-size picture.
-    const std::string style = o.style.toStdString();
-    const int cellHeight = StyleCellHeight(style).value_or(2);
-    Bitmap32 studImage;
-    ForFile(o.picture, [&] {
-        if (std::optional<GridScaleResult> grid =
-                PlanGrid(reduced.Width(), reduced.Height(), o.width, StyleCellWidth, cellHeight, false)) {
-            studImage.SetSize(grid->targetWidth, grid->targetHeight);
-            reduced.StretchTo(studImage);
-        }
-    });
-    if (studImage.Empty())
+    if (!grids)
         throw Error(QStringLiteral("%1: the palette is empty, nothing to build").arg(o.picture).toStdString());
+    const Bitmap32& studImage = grids->studImage;
     say(QStringLiteral("Mosaic of %1 x %2 studs").arg(studImage.Width()).arg(studImage.Height()));
 
     if (!o.studPng.isEmpty()) {
-        ForFile(o.studPng, [&] { SavePng(studImage, o.studPng.toStdString()); });
+        ForFile(o.studPng, [&] { SavePng(studImage, FilePath(o.studPng)); });
         written << o.studPng;
     }
     if (!o.mosaic.isEmpty()) {
-        MosaicRenderSettings settings;
-        settings.cellWidth = StyleCellWidth;
-        settings.cellHeight = cellHeight;
-        settings.scale = o.scale;
-        settings.grids = {o.blackGrid, o.grayGrid, o.studGrid};
-        StudGridSpacing(style, false, settings.rowSpacing, settings.columnSpacing);
+        const ViewOptions view{o.scale, {o.blackGrid, o.grayGrid, o.studGrid}};
         ForFile(o.mosaic, [&] {
-            Bitmap32 view;
-            RenderMosaicView(studImage, settings, view);
-            SavePng(view, o.mosaic.toStdString());
+            Bitmap32 picture;
+            RenderMosaicView(studImage, ViewSettings(style, cell, view, false), picture);
+            SavePng(picture, FilePath(o.mosaic));
         });
         written << o.mosaic;
     }
     if (!o.png16.isEmpty()) {
-        ForFile(o.png16, [&] { SavePng(RenderStudPicture(studImage), o.png16.toStdString()); });
+        ForFile(o.png16, [&] { SavePng(RenderStudPicture(studImage), FilePath(o.png16)); });
         written << o.png16;
     }
     if (!o.ldraw.isEmpty()) {
-        ModelExportInput input{
-            studImage, table, selected, source.Width(), source.Height(), style, SizesFromNames(o.parts)};
-        if (ModelFilesForStyle(style).empty())
+        if (!StyleHasModel(style))
             throw Error(QStringLiteral("%1: the style \"%2\" has no LDraw model").arg(o.ldraw, o.style).toStdString());
         std::vector<std::string> files;
         ForFile(o.ldraw, [&] {
-            files = ExportModelFiles(input, o.ldraw.toStdString(), [&](int done, int total) {
-                say(QStringLiteral("LDraw file %1 of %2").arg(done).arg(total));
-                return true;
-            });
+            files = WriteModels(studImage, table, chosen.selected, source.Width(), source.Height(), style,
+                                SizesFromNames(o.parts), FilePath(o.ldraw), [&](int done, int total) {
+                                    say(QStringLiteral("LDraw file %1 of %2").arg(done).arg(total));
+                                    return true;
+                                });
         });
         for (const std::string& f : files)
             written << QString::fromStdString(f);
@@ -176,17 +152,19 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
         QStringList totalsList;
         MapOptions options;
         options.panelSize = o.panelSize.toStdString();
-        MapJob job{studImage,  table,   selected,   n,           style,     StyleCellWidth,
-                   cellHeight, options, panelSheet, totalsSheet, totalsList};
-        const std::string base = MapBaseName(o.map.toStdString());
+        MapJob job{studImage,   table,   chosen.selected, chosen.count, style,     cell.width,
+                   cell.height, options, panelSheet,      totalsSheet,  totalsList};
+        std::vector<std::string> files;
         ForFile(o.map, [&] {
-            SaveMap(job, base, [&](int done, int total) {
+            files = SaveMapFiles(job, FilePath(o.map), [&](int done, int total) {
                 say(QStringLiteral("Map panel %1 of %2").arg(done).arg(total));
                 return true;
             });
         });
-        written << QString::fromStdString(base) + QStringLiteral("_total.png")
-                << QString::fromStdString(base) + QStringLiteral(".txt");
+        // The panel pictures are many; the list names the totals as before.
+        for (const std::string& f : files)
+            if (f.ends_with("_total.png") || f.ends_with(".txt"))
+                written << QString::fromStdString(f);
     }
     return written;
 }

@@ -73,4 +73,11 @@ void AtomicFile::Fail(int err)
     ThrowIoError(err, target_);
 }
 
+void WriteFileAtomically(const std::string& path, const void* bytes, size_t size)
+{
+    AtomicFile file(path, "Cannot create file " + path);
+    file.Write(std::string_view(static_cast<const char*>(bytes), size));
+    file.Commit();
+}
+
 } // namespace tesselka

@@ -31,4 +31,9 @@ private:
     int fd_ = -1;
 };
 
+// Writes `bytes` to `path` through an AtomicFile. Throws tesselka::IoError: "Cannot
+// create file %s" (the target's name) when no file can be created there, otherwise the
+// file system's text; an existing target keeps its old content.
+void WriteFileAtomically(const std::string& path, const void* bytes, size_t size);
+
 } // namespace tesselka

@@ -265,11 +265,4 @@ void SaveBmp32(const Bitmap32& bitmap, const std::string& path)
     WriteFileAtomically(path, bytes.data(), bytes.size());
 }
 
-void WriteFileAtomically(const std::string& path, const void* bytes, size_t size)
-{
-    AtomicFile file(path, "Cannot create file " + path);
-    file.Write(std::string_view(static_cast<const char*>(bytes), size));
-    file.Commit();
-}
-
 } // namespace tesselka

@@ -31,10 +31,4 @@ void SavePng(const Bitmap32& bitmap, const std::string& path);
 // Writes a 32-bit-per-pixel BMP file (bottom-up rows, BI_RGB), the same way.
 void SaveBmp32(const Bitmap32& bitmap, const std::string& path);
 
-// Writes `bytes` to `path` through a temporary file in the same folder, then renames it
-// over the target. Throws tesselka::IoError: "Cannot create file %s" (the target's
-// name) when no file can be created there, otherwise the file system's text; the
-// temporary file is removed and an existing target keeps its old content.
-void WriteFileAtomically(const std::string& path, const void* bytes, size_t size);
-
 } // namespace tesselka

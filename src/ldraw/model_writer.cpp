@@ -203,7 +203,7 @@ void EmitModel(const std::string& targetPath, const StudGrid& grid, const ModelE
     out += LineEnd;
     const SlotFinder finder(input.colorSlots, format.fallbackSlot);
     const int32_t fallbackCode = finder.SlotCode(format.fallbackSlot);
-    const bool twoLayerWall = input.style.find("2x Bricks - studs up") != std::string::npos;
+    const bool twoLayerWall = TwoLayerWallStyle(input.style);
     const Bitmap32& image = input.studImage;
     const int w = std::min(grid.Width(), image.Width());
     const int h = std::min(grid.Height(), image.Height());
@@ -272,30 +272,29 @@ std::vector<ModelFilePlan> ModelFilesForStyle(std::string_view style)
 {
     using E = ExportPasses;
     using B = ModelBuilder;
-    if (style == "1x Plates - studs up")
+    switch (ModelOfStyle(style)) {
+    case StyleModel::SinglePlatesUp:
         return {{"", B::Plate, {}},
                 {"_1.ldr", B::Plate, Passes({&E::StackBricks})},
                 {"_2.ldr", B::Banded, Passes({&E::BrickBandsOnly})},
                 {"_3.ldr", B::Banded, {}}};
-    if (style == "1x Plates - studs out")
+    case StyleModel::SinglePlatesOut:
         return {{"", B::Plate, {}},
                 {"_1a.ldr", B::Plate, Passes({&E::StackPairs})},
                 {"_2a.ldr", B::Banded, Passes({&E::StackPairs, &E::TwoWidePass, &E::PlateBandsOnly})},
                 {"_3a.ldr", B::Banded, Passes({&E::StackPairs, &E::TwoWidePass})},
                 {"_4a.ldr", B::Banded, Passes({&E::StackPairs, &E::FourWidePass, &E::PlateBandsOnly})},
                 {"_5a.ldr", B::Banded, Passes({&E::StackPairs, &E::FourWidePass})}};
-    if (style == "2x Plates - studs up" || style == "2x Plates - studs out")
+    case StyleModel::DoublePlates:
         return {{"", B::DoublePlate, {}}};
-    if (style == "1x Bricks - studs up" || style == "1x Bricks - studs out")
+    case StyleModel::SingleBricks:
         return {{"", B::Brick, {}}};
-    if (style == "2x Bricks - studs up" || style == "2x Bricks - studs out")
+    case StyleModel::DoubleBricks:
         return {{"", B::DoubleBrick, {}}};
+    case StyleModel::None:
+        break;
+    }
     return {};
-}
-
-bool StudsOutStyle(std::string_view style)
-{
-    return style.ends_with("studs out");
 }
 
 ModelFileFormat BuildModel(StudGrid& grid, const ModelExportInput& input, ModelBuilder builder,

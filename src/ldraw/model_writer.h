@@ -5,6 +5,7 @@
 
 #include "colours/color_table.h"
 #include "colours/palette.h"
+#include "common/styles.h"
 #include "ldraw/packing.h"
 #include "ldraw/stud_grid.h"
 
@@ -64,10 +65,9 @@ struct ModelFilePlan
     ExportPasses passes;
 };
 
-// The files a style makes, in writing order; empty for a style that has no model.
-// The style text must match a style name exactly.
+// The files a style makes, in writing order; empty for a style that has no model
+// (ModelOfStyle).
 std::vector<ModelFilePlan> ModelFilesForStyle(std::string_view style);
-bool StudsOutStyle(std::string_view style);
 
 // Fills `grid` for one file and gives the format to write it with.
 ModelFileFormat BuildModel(StudGrid& grid, const ModelExportInput& input, ModelBuilder builder,

@@ -1,17 +1,13 @@
 #include "ldraw/packing.h"
 
 #include "common/bitmap32.h"
+#include "common/styles.h"
 
 #include <algorithm>
 
 namespace tesselka {
 
 namespace {
-
-bool Contains(std::string_view text, std::string_view piece)
-{
-    return text.find(piece) != std::string_view::npos;
-}
 
 struct LengthCode
 {
@@ -88,9 +84,8 @@ bool ModeHolds(Mode mode, bool two, bool four)
 } // namespace
 
 BrickPacker::BrickPacker(StudGrid& grid, std::string_view style, const PartSizes& sizes, const ExportPasses& passes)
-    : grid_(grid), sizes_(sizes), passes_(passes), twoPlates_(Contains(style, "2x Plates")),
-      platesOut1x_(Contains(style, "1x Plates - studs out")), bricks_(Contains(style, "Bricks")),
-      twoBricks_(Contains(style, "2x Bricks"))
+    : grid_(grid), sizes_(sizes), passes_(passes), twoPlates_(DoublePlateStyle(style)),
+      platesOut1x_(SinglePlatesOutStyle(style)), bricks_(BrickStyle(style)), twoBricks_(DoubleBrickStyle(style))
 {
 }
 
@@ -429,7 +424,7 @@ void BuildBrickModel(StudGrid& grid, const ModelSource& source, const ExportPass
 void BuildDoubleBrickModel(StudGrid& grid, const ModelSource& source, const ExportPasses& passes)
 {
     SinglePass(grid, source, passes, Packer::Brick, 2);
-    if (Contains(source.style, "2x Bricks - studs up"))
+    if (TwoLayerWallStyle(source.style))
         RefineTwoLayerWall(grid, source);
 }
 

@@ -1,5 +1,6 @@
 #include "map/map_files.h"
 
+#include "common/atomic_file.h"
 #include "common/version.h"
 #include "formats/picture_io.h"
 #include "map/map_colors.h"
@@ -75,8 +76,10 @@ void ComposeFinalPicture(const Bitmap32& totalsSheet, const std::string& style, 
         QString::fromStdString(std::string("Total - Made with Tesselka ") + VersionText + " - " + CreditLine(" - ")));
 }
 
-void SaveMap(MapJob& job, const std::string& base, const std::function<bool(int done, int total)>& progress)
+std::vector<std::string> SaveMap(MapJob& job, const std::string& base,
+                                 const std::function<bool(int done, int total)>& progress)
 {
+    std::vector<std::string> written;
     const MapGeometry g =
         ComputeMapGeometry(job.options.panelSize, job.style, job.studImage.Width(), job.studImage.Height());
     const PanelSheetInput sheetInput{job.studImage, job.colorTable, job.cellWidth, job.cellHeight, job.style, g,
@@ -91,20 +94,24 @@ void SaveMap(MapJob& job, const std::string& base, const std::function<bool(int 
             DrawTotalsSheet(job.colorTable, job.palette, job.paletteCount, cn, rn, job.totalsSheet, job.totalsList);
             ComposePanelPicture(job.panelSheet, job.totalsSheet, rn, cn, picture);
             if (progress && !progress(++done, g.PanelCount()))
-                return;
-            SavePng(picture, base + "_" + std::to_string(rn) + "-" + std::to_string(cn) + ".png");
+                return written;
+            written.push_back(base + "_" + std::to_string(rn) + "-" + std::to_string(cn) + ".png");
+            SavePng(picture, written.back());
         }
     }
     CountPanelColors(job.studImage, g, -1, -1, job.colorTable);
     DrawTotalsSheet(job.colorTable, job.palette, job.paletteCount, -1, -1, job.totalsSheet, job.totalsList);
     ComposeFinalPicture(job.totalsSheet, job.style, job.options.panelSize,
                         MapSizeLine(job.style, job.studImage.Width(), job.studImage.Height()), picture);
-    SavePng(picture, base + "_total.png");
+    written.push_back(base + "_total.png");
+    SavePng(picture, written.back());
 
     std::string text;
     for (const QString& line : job.totalsList)
         text += line.toStdString() + "\r\n";
-    WriteFileAtomically(base + ".txt", text.data(), text.size());
+    written.push_back(base + ".txt");
+    WriteFileAtomically(written.back(), text.data(), text.size());
+    return written;
 }
 
 } // namespace tesselka

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tesselka {
 
@@ -53,7 +54,8 @@ void ComposeFinalPicture(const Bitmap32& totalsSheet, const std::string& style, 
 // the panels done and the panel count, before the file is written; when it returns
 // false the save stops there and the files written so far stay. Throws
 // tesselka::Error (too many panels) or tesselka::IoError ("Cannot create file %s", ...);
-// the files written before a failure stay.
-void SaveMap(MapJob& job, const std::string& base, const std::function<bool(int done, int total)>& progress = {});
+// the files written before a failure stay. Returns the files written, in writing order.
+std::vector<std::string> SaveMap(MapJob& job, const std::string& base,
+                                 const std::function<bool(int done, int total)>& progress = {});
 
 } // namespace tesselka

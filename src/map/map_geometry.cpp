@@ -1,6 +1,7 @@
 #include "map/map_geometry.h"
 
 #include "common/error.h"
+#include "common/styles.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -8,11 +9,6 @@
 namespace tesselka {
 
 namespace {
-
-bool Contains(std::string_view text, std::string_view piece)
-{
-    return text.find(piece) != std::string_view::npos;
-}
 
 int CeilDiv(int a, int b)
 {
@@ -49,15 +45,7 @@ MapGeometry ComputeMapGeometry(std::string_view panelSize, std::string_view styl
         g.SubPanelStuds = 32;
         g.SheetScale = 3;
     }
-    // Later matches replace earlier ones; the order matters for no current style, but
-    // keeps a typed style text with several phrases deterministic.
-    g.PanelRows = g.PanelStuds;
-    if (Contains(style, "Plates - studs up"))
-        g.PanelRows = 3 * g.PanelStuds;
-    if (Contains(style, "2x Bricks - studs out"))
-        g.PanelRows = g.PanelStuds / 2;
-    if (Contains(style, "2x Plates - studs out"))
-        g.PanelRows = g.PanelStuds / 2;
+    g.PanelRows = MapPanelRows(style, g.PanelStuds);
 
     g.width = std::max(width, 0);
     g.height = std::max(height, 0);
@@ -72,16 +60,9 @@ MapGeometry ComputeMapGeometry(std::string_view panelSize, std::string_view styl
 
 std::string MapSizeLine(std::string_view style, int width, int height)
 {
-    std::string unit = "studs";
-    if (Contains(style, "up")) {
-        unit = "bricks";
-        if (Contains(style, "Plate"))
-            unit = "plates";
-    }
-    int64_t rows = height;
-    if (Contains(style, "out") && Contains(style, "2x"))
-        rows = 2 * int64_t(height);
-    return std::to_string(rows) + " " + unit + " high x " + std::to_string(width) + " studs wide";
+    const int64_t rows = MapRowsPerStudRow(style) * int64_t(height);
+    return std::to_string(rows) + " " + std::string(MapHeightUnit(style)) + " high x " + std::to_string(width) +
+           " studs wide";
 }
 
 std::string PanelLabel(int row, int column)

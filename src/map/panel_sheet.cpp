@@ -1,5 +1,6 @@
 #include "map/panel_sheet.h"
 
+#include "common/styles.h"
 #include "map/map_colors.h"
 
 #include <algorithm>
@@ -16,11 +17,6 @@ constexpr int SmallSheetWidth = 765;
 constexpr int SmallSheetHeight = 850;
 // The border around the sheet that carries the rulers.
 constexpr int Border = 16;
-
-bool Contains(const std::string& text, const char* piece)
-{
-    return text.find(piece) != std::string::npos;
-}
 
 // A, B, ... Z, then AA, BB, ... ZZ, then AAA, BBB, ...
 QString RulerName(int b)
@@ -55,7 +51,7 @@ void DrawPanelSheet(const PanelSheetInput& input, int c, int r, Bitmap32& panelS
     sheet.Clear(MapWhite);
     Bitmap32 cell(cellW, cellH);
     cell.font.face = QStringLiteral("Ariel");
-    cell.font.sizePt = Contains(input.style, "Plates - studs up") ? 5 : 10;
+    cell.font.sizePt = SmallMapNumbers(input.style) ? 5 : 10;
 
     const OnPanelSlots onPanel(input.colorTable);
     int gapY = 0;

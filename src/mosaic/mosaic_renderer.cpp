@@ -1,6 +1,7 @@
 #include "mosaic/mosaic_renderer.h"
 
 #include "common/error.h"
+#include "common/styles.h"
 
 #include <algorithm>
 #include <cstring>
@@ -107,7 +108,7 @@ void StudGridSpacing(std::string_view style, bool mixPass, int& rowSpacing, int&
     if (mixPass) {
         rowSpacing = 2;
         columnSpacing = 5;
-    } else if (style == "1x Plates - stud mix") {
+    } else if (UsesStudMix(style)) {
         rowSpacing = 5;
         columnSpacing = 2;
     } else {

@@ -77,7 +77,8 @@ TEST(CliOptions, ReadsEveryKindOfValue)
     EXPECT_EQ(Parse({QStringLiteral("--palette"), QStringLiteral("all"), QStringLiteral("x")}).paletteCodes.size(),
               41u);
     EXPECT_EQ(Parse({QStringLiteral("--parts"), QStringLiteral("all"), QStringLiteral("x")}).parts.size(), 39u);
-    EXPECT_EQ(Parse({QStringLiteral("--style"), QStringLiteral("1x Plates - stud mix"), QStringLiteral("x")}).style,
+    // Style names are matched without regard to case and stored as the list names them.
+    EXPECT_EQ(Parse({QStringLiteral("--style"), QStringLiteral("1X PLATES - stud MIX"), QStringLiteral("x")}).style,
               QStringLiteral("1x Plates - stud mix"));
 }
 
@@ -99,7 +100,7 @@ TEST(CliOptions, RefusesWhatItCannotUse)
               "--splitlight: '-1' is not a whole number from 0 to 10");
     EXPECT_EQ(UsageMessage({QStringLiteral("--scale"), QStringLiteral("9"), QStringLiteral("x")}),
               "--scale: '9' is not a whole number from 1 to 8");
-    EXPECT_NE(UsageMessage({QStringLiteral("--style"), QStringLiteral("1x plates - studs up"), QStringLiteral("x")})
+    EXPECT_NE(UsageMessage({QStringLiteral("--style"), QStringLiteral("1x plates - studs"), QStringLiteral("x")})
                   .find("is not a style"),
               std::string::npos);
     EXPECT_EQ(UsageMessage({QStringLiteral("--dither"), QStringLiteral("atkinson"), QStringLiteral("x")}),

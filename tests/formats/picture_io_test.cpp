@@ -1,5 +1,6 @@
 #include "formats/picture_io.h"
 
+#include "common/atomic_file.h"
 #include "common/error.h"
 #include "support/test_paths.h"
 

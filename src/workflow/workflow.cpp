@@ -1,0 +1,102 @@
+#include "workflow/workflow.h"
+
+#include "ldraw/model_writer.h"
+
+#include <QtGlobal>
+
+#include <algorithm>
+
+namespace tesselka {
+
+PanelSlots MarkPanelSlots(ColorTable& table)
+{
+    PanelSlots marked;
+    for (size_t i = 0; i < PaletteEntries.size(); ++i) {
+        marked.palette[i] = table.PanelSlotForCode(PaletteEntries[i].code);
+        table[marked.palette[i]].OnPanel = true;
+    }
+    marked.pen = table.PanelSlotForCode(0);
+    table[marked.pen].OnPanel = true;
+    return marked;
+}
+
+std::array<TColor, PaletteSize> PanelColors(const ColorTable& table, bool tableRead)
+{
+    std::array<TColor, PaletteSize> colors{};
+    for (size_t i = 0; i < PaletteEntries.size(); ++i)
+        colors[i] = PanelColor(PaletteEntries[i], table, tableRead);
+    return colors;
+}
+
+DitherPalette BuildDitherPalette(const std::array<TColor, PaletteSize>& panelColors, const std::vector<int>& codes)
+{
+    std::vector<TColor> ticked;
+    for (size_t i = 0; i < PaletteEntries.size(); ++i)
+        if (std::find(codes.begin(), codes.end(), PaletteEntries[i].code) != codes.end())
+            ticked.push_back(panelColors[i]);
+    DitherPalette result;
+    result.selected = MakeSelectedColors(ticked, result.count);
+    result.palette = MakeReductionPalette(result.selected, result.count);
+    return result;
+}
+
+namespace {
+
+GridScaleResult SampleGrid(const IndexedBitmap& reduced, int studsWide, CellShape cell, bool mix, Bitmap32& target)
+{
+    std::optional<GridScaleResult> plan =
+        PlanGrid(reduced.Width(), reduced.Height(), studsWide, cell.width, cell.height, mix);
+    Q_ASSERT(plan); // the reduced picture has rows
+    target.SetSize(plan->targetWidth, plan->targetHeight);
+    // The same pixels as scaling the full-size dithered picture, without making it.
+    reduced.StretchTo(target);
+    return *plan;
+}
+
+} // namespace
+
+bool DitherToStudGrids(const Bitmap32& picture, const ReductionPalette& palette, const DitherRequest& request,
+                       IndexedBitmap& reduced, std::optional<StudGrids>& grids, const StepProgress& progress)
+{
+    grids.reset();
+    if (!ReduceBitmapColors(picture, ReduceCustomPalette, request.kind, request.reductionBits, palette, reduced,
+                            progress))
+        return false;
+    if (reduced.Height() == 0)
+        return true;
+    StudGrids made;
+    made.plan = SampleGrid(reduced, request.studsWide, request.cell, false, made.studImage);
+    if (request.mixGrid)
+        made.mixPlan = SampleGrid(reduced, request.studsWide, StudMixCell, true, made.mixStudImage);
+    grids = std::move(made);
+    return true;
+}
+
+MosaicRenderSettings ViewSettings(std::string_view style, CellShape cell, const ViewOptions& view, bool mixPass)
+{
+    MosaicRenderSettings s;
+    s.cellWidth = cell.width;
+    s.cellHeight = cell.height;
+    s.scale = view.scale;
+    s.grids = view.grids;
+    StudGridSpacing(style, mixPass, s.rowSpacing, s.columnSpacing);
+    return s;
+}
+
+std::vector<std::string> WriteModels(const Bitmap32& studImage, const ColorTable& table,
+                                     const SelectedColorArray& selected, int sourceWidth, int sourceHeight,
+                                     std::string_view style, const PartSizes& sizes, const std::string& chosenPath,
+                                     const StepProgress& progress)
+{
+    Q_ASSERT(studImage.Width() >= 0 && studImage.Height() >= 0);
+    Q_ASSERT(table.Size() >= ColorTable::MinSlots);
+    const ModelExportInput input{studImage, table, selected, sourceWidth, sourceHeight, std::string(style), sizes};
+    return ExportModelFiles(input, chosenPath, progress);
+}
+
+std::vector<std::string> SaveMapFiles(MapJob& job, const std::string& chosenPath, const StepProgress& progress)
+{
+    return SaveMap(job, MapBaseName(chosenPath), progress);
+}
+
+} // namespace tesselka
