@@ -2,10 +2,10 @@
 #include "app/form1.h"
 
 #include "common/error.h"
+#include "common/file_path.h"
 #include "settings/ini_file.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace tesselka {
@@ -44,7 +44,7 @@ void TForm1::ReadSaveFolders()
     // Remembered folders are a convenience: a settings file that cannot be read is
     // reported when the storage restores from it, not a second time here.
     try {
-        const IniFile ini = IniFile::Load(QFile::encodeName(settingsFile_).toStdString());
+        const IniFile ini = IniFile::Load(FilePath(settingsFile_));
         for (int i = 0; i < SaveKindCount; ++i)
             if (std::optional<std::string> folder = ini.Read(FoldersSection, SaveKinds[i].key))
                 saveFolders_[size_t(i)] = QString::fromStdString(*folder);
@@ -88,7 +88,7 @@ bool TForm1::ExecuteSaveDialog(SaveKind kind, QWidget* parent)
     // Remembering is a convenience: the save itself goes ahead when the settings file
     // cannot be written, and closing the window reports that failure.
     try {
-        const std::string path = QFile::encodeName(settingsFile_).toStdString();
+        const std::string path = FilePath(settingsFile_);
         IniFile ini = IniFile::Load(path);
         ini.Write(FoldersSection, info.key, folder.toStdString());
         ini.Save(path);
