@@ -7,12 +7,9 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
-#include <png.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 
@@ -118,72 +115,6 @@ std::string Extension(const std::string& path)
     return path.substr(dot + 1);
 }
 
-struct PngWriteState
-{
-    std::vector<uint8_t>* out;
-    bool outOfMemory = false;
-    char message[200] = {};
-    jmp_buf jump;
-};
-
-void PngWriteData(png_structp png, png_bytep data, png_size_t length)
-{
-    auto* state = static_cast<PngWriteState*>(png_get_io_ptr(png));
-    bool failed = false;
-    try {
-        state->out->insert(state->out->end(), data, data + length);
-    } catch (...) {
-        failed = true;
-    }
-    if (failed) {
-        state->outOfMemory = true;
-        png_error(png, "Out of memory");
-    }
-}
-
-void PngFlush(png_structp) {}
-
-void PngWriteError(png_structp png, png_const_charp message)
-{
-    auto* state = static_cast<PngWriteState*>(png_get_error_ptr(png));
-    std::snprintf(state->message, sizeof state->message, "%s", message);
-    longjmp(state->jump, 1);
-}
-
-void PngWriteWarning(png_structp, png_const_charp) {}
-
-// Only trivially destructible objects live in this frame: a longjmp leaves it.
-bool EncodePngRows(const Bitmap32& bitmap, PngWriteState& state)
-{
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, PngWriteError, PngWriteWarning);
-    if (!png) {
-        std::snprintf(state.message, sizeof state.message, "Out of memory");
-        return false;
-    }
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        std::snprintf(state.message, sizeof state.message, "Out of memory");
-        return false;
-    }
-    if (setjmp(state.jump)) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_set_write_fn(png, &state, PngWriteData, PngFlush);
-    png_set_IHDR(png, info, png_uint_32(bitmap.Width()), png_uint_32(bitmap.Height()), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    // The rows are B, G, R, A in memory: libpng swaps to RGB and drops the fourth byte.
-    png_set_bgr(png);
-    png_set_filler(png, 0, PNG_FILLER_AFTER);
-    for (int y = 0; y < bitmap.Height(); ++y)
-        png_write_row(png, reinterpret_cast<png_const_bytep>(bitmap.Row(y)));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
 } // namespace
 
 Bitmap32 LoadPicture(const std::string& path)
@@ -205,28 +136,6 @@ Bitmap32 LoadPicture(const std::string& path)
     if (ext == "wmf")
         return detail::ReadWmf(path);
     throw Error("Unknown picture file extension (." + Extension(path) + ")");
-}
-
-std::vector<uint8_t> EncodePng(const Bitmap32& bitmap)
-{
-    if (bitmap.Empty())
-        throw Error("A picture of " + std::to_string(bitmap.Width()) + " x " + std::to_string(bitmap.Height()) +
-                    " pixels cannot be saved as PNG");
-    std::vector<uint8_t> out;
-    PngWriteState state;
-    state.out = &out;
-    if (!EncodePngRows(bitmap, state)) {
-        if (state.outOfMemory)
-            throw std::bad_alloc();
-        throw Error(std::string("PNG: ") + state.message);
-    }
-    return out;
-}
-
-void SavePng(const Bitmap32& bitmap, const std::string& path)
-{
-    std::vector<uint8_t> bytes = EncodePng(bitmap);
-    WriteFileAtomically(path, bytes.data(), bytes.size());
 }
 
 void SaveBmp32(const Bitmap32& bitmap, const std::string& path)

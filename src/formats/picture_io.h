@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/bitmap32.h"
+#include "formats/png_writer.h"
 
 #include <cstdint>
 #include <string>
@@ -18,15 +19,6 @@ namespace tesselka {
 // are allocated), or the file system's text when the file cannot be read. Metafiles are
 // drawn at the size they state, at 96 pixels per inch.
 Bitmap32 LoadPicture(const std::string& path);
-
-// PNG of the bitmap's pixels as 8-bit RGB (colour type 2, no alpha, not interlaced):
-// signature, IHDR, IDAT, IEND.
-std::vector<uint8_t> EncodePng(const Bitmap32& bitmap);
-
-// Writes EncodePng's bytes to `path`, replacing an existing file. The file is written
-// under a temporary name first, so a failure never leaves a half-written picture under
-// `path`. Throws tesselka::IoError with the file system's text.
-void SavePng(const Bitmap32& bitmap, const std::string& path);
 
 // Writes a 32-bit-per-pixel BMP file (bottom-up rows, BI_RGB), the same way.
 void SaveBmp32(const Bitmap32& bitmap, const std::string& path);
