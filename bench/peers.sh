@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Measures the colour reduction against two established tools on the same 24-megapixel
-# photograph and the same palettes, in one run, and prints the ratios:
+# Measures the colour reduction and the PNG writing against two established tools on the
+# same 24-megapixel photograph and the same palettes, in one run, and prints the ratios:
 #   - Pillow's Image.quantize(palette=..., dither=FLOYDSTEINBERG / NONE), timed in process;
 #   - ImageMagick's whole command `convert PHOTO -dither FloydSteinberg -remap PAL null:`;
 #   - our bench_reduce (Floyd-Steinberg and nearest colour) and, when it is built, the
-#     whole command `tesselka-cli convert PHOTO --dither floyd --stud-png OUT`.
+#     whole command `tesselka-cli convert PHOTO --dither floyd --stud-png OUT`;
+#   - PNG writing of the photo and of its dithered picture (the very same pixels for
+#     every program): Pillow's Image.save at its default level (6) and at level 1, timed
+#     in process; ImageMagick's whole command `convert -size 6000x4000 rgb:RAW OUT.png`
+#     (raw pixels in, so no decoding is counted); our bench_png; and the whole command
+#     above with and without `--dithered OUT.png`.
 # Usage: bash bench/peers.sh [BUILD_DIR]   (the Release build of `make bench`)
 # The peers are needed only here, so this script installs them (Debian's python3-pil and
 # imagemagick) instead of the project's dependency script.
@@ -135,3 +140,87 @@ if [ ${#runs[@]} -gt 0 ]; then
 else
   echo "tesselka-cli is not built in $build; the whole-command comparison is skipped."
 fi
+
+# PNG writing. Our command line writes the two pictures (the photo as the tone step
+# leaves it, and its Floyd-Steinberg dithering to the 7 colours ticked at start) and
+# every program then writes those pixels.
+if [ ! -x "$cli" ]; then
+  echo "tesselka-cli is not built in $build; the PNG comparison is skipped."
+  exit 0
+fi
+QT_QPA_PLATFORM=offscreen "$cli" convert "$photo" --dither floyd --stud-png "$work/studs.png" \
+  --adjusted "$work/adjusted.png" --dithered "$work/dithered.png" --quiet >/dev/null
+echo "== PNG writing of 6000 x 4000 pictures (seconds: median of 3, wall clock; load $(cut -d' ' -f1-3 /proc/loadavg))"
+
+# Pillow in process, and the raw pixels for ImageMagick.
+pil_png=$("$python" - "$work" <<'EOF'
+import io, os, sys, time
+from PIL import Image
+work = sys.argv[1]
+for name in ('adjusted', 'dithered'):
+    img = Image.open(os.path.join(work, name + '.png')).convert('RGB')
+    img.load()
+    with open(os.path.join(work, name + '.rgb'), 'wb') as raw:
+        raw.write(img.tobytes())
+    for label, options in (('pillow6', {}), ('pillow1', {'compress_level': 1})):
+        times = []
+        for _ in range(3):
+            out = io.BytesIO()
+            t0 = time.perf_counter()
+            img.save(out, 'PNG', **options)
+            times.append(time.perf_counter() - t0)
+        print('%s_%s %.3f %d' % (label, name, sorted(times)[1], out.tell()))
+EOF
+)
+
+ours_png=$(TESSELKA_BENCH_ADJUSTED="$work/adjusted.png" TESSELKA_BENCH_DITHERED="$work/dithered.png" \
+  QT_QPA_PLATFORM=offscreen "$build/bin/bench_png" --benchmark_filter=Tesselka --benchmark_format=json 2>/dev/null |
+  "$python" -c '
+import json, sys
+for b in json.load(sys.stdin)["benchmarks"]:
+    if b.get("aggregate_name") == "median":
+        name = "ours_" + b["name"].split("/")[0].split("_")[-1].lower()
+        print("%s %.3f %d" % (name, b["real_time"] / 1e3, round(b["MB"] * 1e6)))')
+
+magick_png=""
+for name in adjusted dithered; do
+  ts=()
+  for _ in 1 2 3; do
+    ts+=("$(seconds "$magick" -size 6000x4000 -depth 8 "rgb:$work/$name.rgb" "$work/magick-$name.png")")
+  done
+  magick_png+="magick_$name $(printf '%s\n' "${ts[@]}" | median) $(stat -c %s "$work/magick-$name.png")"$'\n'
+done
+
+png_rows=$(printf '%s\n%s\n%s\n' "$pil_png" "$ours_png" "$magick_png")
+field() { echo "$png_rows" | awk -v k="$1" -v f="$2" '$1 == k {print $f}'; }
+printf '%-9s %-28s %8s %8s %12s %11s\n' picture program seconds MB "vs Pillow 6" "size vs P6"
+for name in adjusted dithered; do
+  base_s=$(field "pillow6_$name" 2)
+  base_b=$(field "pillow6_$name" 3)
+  for prog in ours pillow6 pillow1 magick; do
+    case $prog in
+      ours) label="tesselka (bench_png)" ;;
+      pillow6) label="Pillow Image.save (level 6)" ;;
+      pillow1) label="Pillow Image.save (level 1)" ;;
+      magick) label="ImageMagick convert" ;;
+    esac
+    s=$(field "${prog}_$name" 2)
+    b=$(field "${prog}_$name" 3)
+    [ -n "$s" ] || continue
+    printf '%-9s %-28s %8.3f %8.2f %11.1fx %+10.1f%%\n' "$name" "$label" "$s" \
+      "$(awk -v b="$b" 'BEGIN {print b / 1e6}')" "$(awk -v a="$base_s" -v s="$s" 'BEGIN {print a / s}')" \
+      "$(awk -v a="$base_b" -v b="$b" 'BEGIN {print 100 * (b / a - 1)}')"
+  done
+done
+
+# The whole command with and without the full-size dithered picture, in turns.
+without=() with=()
+for _ in 1 2 3; do
+  without+=("$(seconds env QT_QPA_PLATFORM=offscreen "$cli" convert "$photo" --dither floyd --stud-png "$work/studs.png")")
+  with+=("$(seconds env QT_QPA_PLATFORM=offscreen "$cli" convert "$photo" --dither floyd --stud-png "$work/studs.png" \
+    --dithered "$work/dithered-cli.png")")
+done
+without_s=$(printf '%s\n' "${without[@]}" | median)
+with_s=$(printf '%s\n' "${with[@]}" | median)
+printf 'tesselka-cli convert --dither floyd --stud-png: %.2f s; with --dithered: %.2f s (%.2fx)\n' \
+  "$without_s" "$with_s" "$(awk -v a="$with_s" -v b="$without_s" 'BEGIN {print a / b}')"
