@@ -20,7 +20,8 @@ namespace tesselka {
 // drawn at the size they state, at 96 pixels per inch.
 Bitmap32 LoadPicture(const std::string& path);
 
-// Writes a 32-bit-per-pixel BMP file (bottom-up rows, BI_RGB), the same way.
+// Writes a 32-bit-per-pixel BMP file (bottom-up rows, BI_RGB) through a temporary file,
+// as SavePng does.
 void SaveBmp32(const Bitmap32& bitmap, const std::string& path);
 
 } // namespace tesselka
