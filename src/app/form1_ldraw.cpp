@@ -12,9 +12,6 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 
-#include <cerrno>
-#include <fstream>
-
 namespace tesselka {
 
 void TForm1::BitBtn8Click()
@@ -45,9 +42,6 @@ void TForm1::Button1Click()
     if (!ExecuteOpenDialog(QStringLiteral("LDraw file (*.ldr)|*.ldr")))
         return;
     try {
-        std::ifstream in(FilePath(OpenDialog1.FileName), std::ios::binary);
-        if (!in)
-            ThrowIoError(errno, OpenDialog1.FileName.toStdString());
         ModelReadTarget target{StudImage, SourcePicture, ldrawColor_,
                                [this](const std::string& text) { Edit2->setText(QString::fromStdString(text)); },
                                [this](const std::string& text) {
@@ -58,8 +52,9 @@ void TForm1::Button1Click()
                                }};
         // Paint requests go through while a large model loads, but not the user's
         // input: another command must not change the pictures half-way.
-        const ModelReadResult result = ReadModel(
-            in, ColorSlots, target, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+        const ModelReadResult result = ReadModelFile(FilePath(OpenDialog1.FileName), ColorSlots, target, [] {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
         if (result == ModelReadResult::NotOurs) {
             ShowInfo(QString::fromLatin1(NotOurModelText));
             return;

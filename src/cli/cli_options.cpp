@@ -1,13 +1,20 @@
 #include "cli/cli_options.h"
 
+#include "colours/color_table.h"
 #include "colours/palette.h"
+#include "common/error.h"
+#include "common/file_path.h"
 #include "common/styles.h"
 #include "image/grid_scale.h"
 #include "ldraw/part_sizes.h"
+#include "settings/ini_file.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <set>
 
 namespace tesselka::cli {
 
@@ -28,17 +35,46 @@ constexpr DitherName DitherNames[] = {
 // The boxes Default ticks, by LDraw code: red, yellow, green, blue, black, grey, white.
 constexpr int DefaultPaletteCodes[] = {4, 14, 2, 1, 0, 7, 15};
 
+const QStringList& PanelSizes()
+{
+    static const QStringList sizes = {QStringLiteral("6x6"), QStringLiteral("8x8"), QStringLiteral("32x32"),
+                                      QStringLiteral("48x48")};
+    return sizes;
+}
+
+const QString NamePlaceholder = QStringLiteral("{name}");
+
 int ParseRange(const QString& option, const QString& text, int low, int high)
 {
     bool ok = false;
     int value = text.toInt(&ok, 10);
     if (!ok || value < low || value > high)
-        throw UsageError(QStringLiteral("--%1: '%2' is not a whole number from %3 to %4")
+        throw UsageError(QStringLiteral("%1: '%2' is not a whole number from %3 to %4")
                              .arg(option, text)
                              .arg(low)
                              .arg(high)
                              .toStdString());
     return value;
+}
+
+QString StyleOf(const QString& where, const QString& text)
+{
+    // Matched without regard to case; the style's own name is what the files carry.
+    const std::optional<std::string_view> style = FindStyle(text.toStdString());
+    if (!style)
+        throw UsageError(QStringLiteral("%1: '%2' is not a style; the styles are: %3")
+                             .arg(where, text, StyleTexts().join(QStringLiteral(", ")))
+                             .toStdString());
+    return QString::fromLatin1(style->data(), qsizetype(style->size()));
+}
+
+QString PanelSizeOf(const QString& where, const QString& text)
+{
+    if (!PanelSizes().contains(text))
+        throw UsageError(QStringLiteral("%1: '%2' is not a panel size; the sizes are: %3")
+                             .arg(where, text, PanelSizes().join(QStringLiteral(", ")))
+                             .toStdString());
+    return text;
 }
 
 std::vector<int> ParsePalette(const QString& text)
@@ -85,38 +121,91 @@ std::vector<std::string> ParseParts(const QString& text)
     return names;
 }
 
+// One section of a settings file, read as the window's storage reads it, but strictly:
+// a value the control could not take names its key.
+class SettingsSection
+{
+public:
+    SettingsSection(const IniFile& ini, const QString& path, const char* section)
+        : ini_(ini), path_(path), section_(section)
+    {
+    }
+
+    std::optional<QString> Text(const std::string& component) const
+    {
+        std::optional<std::string> value = ini_.Read(section_, component + "_Text");
+        if (!value)
+            return std::nullopt;
+        return QString::fromStdString(*value);
+    }
+    std::optional<bool> Checked(const std::string& component) const
+    {
+        const std::string key = component + "_Checked";
+        std::optional<std::string> value = ini_.Read(section_, key);
+        if (!value)
+            return std::nullopt;
+        const QString text = QString::fromStdString(*value);
+        if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+            return true;
+        if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+            return false;
+        throw UsageError(Where(key).toStdString() + ": '" + *value + "' is neither True nor False");
+    }
+    std::optional<int> Position(const std::string& component, int low, int high) const
+    {
+        const std::string key = component + "_Position";
+        std::optional<std::string> value = ini_.Read(section_, key);
+        if (!value)
+            return std::nullopt;
+        return ParseRange(Where(key), QString::fromStdString(*value), low, high);
+    }
+    QString Where(const std::string& key) const
+    {
+        return QStringLiteral("%1: [%2] %3").arg(path_, QLatin1String(section_), QString::fromStdString(key));
+    }
+
+private:
+    const IniFile& ini_;
+    QString path_;
+    const char* section_;
+};
+
 } // namespace
 
 const std::vector<OptionDef>& ConvertOptionTable()
 {
     static const std::vector<OptionDef> options = {
-        {"width", "N", "96", "Mosaic width in studs (1 to 4000)."},
-        {"style", "TEXT", "1x Plates - studs up", "Brick style, one of the style list or \"1x Plates - stud mix\"."},
-        {"dither", "KIND", "stucki", "floyd, stucki, sierra, jarvis, stevenson, burkes or nearest."},
-        {"palette", "COLOURS", "default", "default, all, or LDraw codes of palette colours: 4,14,2,..."},
-        {"brightness", "N", "0", "Brightness, -255 to 255."},
-        {"contrast", "N", "0", "Contrast, -255 to 255."},
-        {"saturation", "N", "0", "Saturation, -255 to 255."},
-        {"darkness", "N", "0", "Darkness, -255 to 255."},
-        {"lightness", "N", "0", "Lightness, -255 to 255."},
-        {"splitlight", "N", "0", "Splitlight, 0 to 10."},
-        {"grayscale", "", "off", "Turn the picture grey before dithering."},
-        {"invert", "", "off", "Invert the picture's colours."},
-        {"parts", "SIZES", "default", "Part sizes for LDraw: default (1-long only), all, or names: plate1x2,..."},
-        {"ldconfig", "FILE", "ldconfig.ldr beside the program", "The LDraw colour table."},
-        {"scale", "N", "1", "Scale of the rendered mosaic, 1 to 8."},
-        {"black-grid", "", "off", "Rendered mosaic: black lines between different colours."},
-        {"gray-grid", "", "off", "Rendered mosaic: grey lines between equal colours."},
-        {"stud-grid", "", "off", "Rendered mosaic: red lines every 8 studs."},
-        {"stud-png", "FILE", "none", "Write the mosaic at one pixel per stud (PNG)."},
-        {"dithered", "FILE", "none", "Write the full-size dithered picture (PNG)."},
-        {"adjusted", "FILE", "none", "Write the picture after the tone settings (PNG)."},
-        {"mosaic", "FILE", "none", "Write the rendered mosaic view (PNG)."},
-        {"png16", "FILE", "none", "Write the mosaic at 16 x 16 pixels per stud (PNG)."},
-        {"ldraw", "FILE", "none", "Write the LDraw model files of the style (FILE, FILE_1.ldr, ...)."},
-        {"map", "FILE", "none", "Write the build map: FILE_1-1.png per panel, FILE_total.png and FILE.txt."},
-        {"panel-size", "SIZE", "48x48", "Panel size of the build map: 6x6, 8x8, 32x32 or 48x48."},
-        {"quiet", "", "off", "No progress on standard error."},
+        {"settings", "FILE", "none",
+         "Take the defaults from a settings file the window wrote (Tesselka.ini); options given here win.", true},
+        {"width", "N", "96", "Mosaic width in studs (1 to 4000).", false},
+        {"style", "TEXT", "1x Plates - studs up",
+         "Brick style, one of `list styles` (any case); load-ldraw takes the model's.", false},
+        {"dither", "KIND", "stucki", "floyd, stucki, sierra, jarvis, stevenson, burkes or nearest.", false},
+        {"palette", "COLOURS", "default", "default, all, or LDraw codes of palette colours: 4,14,2,...", true},
+        {"brightness", "N", "0", "Brightness, -255 to 255.", false},
+        {"contrast", "N", "0", "Contrast, -255 to 255.", false},
+        {"saturation", "N", "0", "Saturation, -255 to 255.", false},
+        {"darkness", "N", "0", "Darkness, -255 to 255.", false},
+        {"lightness", "N", "0", "Lightness, -255 to 255.", false},
+        {"splitlight", "N", "0", "Splitlight, 0 to 10.", false},
+        {"grayscale", "", "off", "Turn the picture grey before dithering.", false},
+        {"invert", "", "off", "Invert the picture's colours.", false},
+        {"parts", "SIZES", "default", "Part sizes for LDraw: default (1-long only), all, or names: plate1x2,...", true},
+        {"ldconfig", "FILE", "ldconfig.ldr beside the program", "The LDraw colour table.", true},
+        {"scale", "N", "1", "Scale of the rendered mosaic, 1 to 8.", true},
+        {"black-grid", "", "off", "Rendered mosaic: black lines between different colours.", true},
+        {"gray-grid", "", "off", "Rendered mosaic: grey lines between equal colours.", true},
+        {"stud-grid", "", "off", "Rendered mosaic: red lines every 8 studs.", true},
+        {"stud-png", "FILE", "none", "Write the mosaic at one pixel per stud (PNG).", true},
+        {"dithered", "FILE", "none", "Write the full-size dithered picture (PNG).", false},
+        {"adjusted", "FILE", "none", "Write the picture after the tone settings (PNG).", false},
+        {"mosaic", "FILE", "none", "Write the rendered mosaic view (PNG).", true},
+        {"png16", "FILE", "none", "Write the mosaic at 16 x 16 pixels per stud (PNG).", true},
+        {"ldraw", "FILE", "none", "Write the LDraw model files of the style (FILE, FILE_1.ldr, ...).", true},
+        {"map", "FILE", "none", "Write the build map: FILE_1-1.png per panel, FILE_total.png and FILE.txt.", true},
+        {"panel-size", "SIZE", "48x48", "Panel size of the build map: 6x6, 8x8, 32x32 or 48x48.", true},
+        {"jobs", "N", "the number of cores", "Convert N pictures at once (also -j N).", false},
+        {"quiet", "", "off", "No progress on standard error.", true},
     };
     return options;
 }
@@ -132,34 +221,115 @@ const QStringList& StyleTexts()
     return styles;
 }
 
-ConvertOptions ParseConvertOptions(const QStringList& arguments, const QString& appDir)
+void ApplySettingsFile(const QString& path, ConvertOptions& o)
+{
+    if (!QFileInfo(path).isFile())
+        throw Error(QStringLiteral("%1: %2")
+                        .arg(path, QFileInfo::exists(path) ? QStringLiteral("not a settings file")
+                                                           : QStringLiteral("File not found"))
+                        .toStdString());
+    IniFile ini;
+    try {
+        ini = IniFile::Load(FilePath(path));
+    } catch (const std::exception& e) {
+        throw Error(QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what())).toStdString());
+    }
+
+    const SettingsSection main(ini, path, "TForm1");
+    if (std::optional<QString> width = main.Text("Edit2"))
+        o.width = ParseRange(main.Where("Edit2_Text"), *width, 1, MaxMosaicWidth);
+    if (std::optional<QString> style = main.Text("ComboBox1"))
+        o.style = StyleOf(main.Where("ComboBox1_Text"), *style);
+    o.paletteCodes.clear();
+    for (const PaletteEntry& entry : PaletteEntries)
+        if (main.Checked("CheckBox" + std::to_string(entry.checkBox)).value_or(entry.checkedAtStart))
+            o.paletteCodes.push_back(entry.code);
+    // The radio buttons are restored in order; the last one ticked is the one left ticked.
+    constexpr DitherKind radios[] = {DitherFloydSteinberg, DitherStucki, DitherSierra, DitherJarvisJudiceNinke,
+                                     DitherStevensonArce,  DitherBurkes, DitherNearest};
+    for (size_t i = 0; i < std::size(radios); ++i)
+        if (main.Checked("dm" + std::to_string(i + 1)).value_or(false))
+            o.dither = radios[i];
+    struct Slider
+    {
+        const char* name;
+        int* field;
+        int low, high;
+    } sliders[] = {
+        {"Brightness", &o.tone.brightness, -255, 255},
+        {"Contrast", &o.tone.contrast, -255, 255},
+        {"Saturation", &o.tone.saturation, -255, 255},
+        {"Darkness", &o.tone.darkness, -255, 255},
+        {"Lightness", &o.tone.lightness, -255, 255},
+        {"Splitlight", &o.tone.splitlight, 0, 10},
+        {"sbScale", &o.scale, 1, 8},
+    };
+    for (const Slider& s : sliders)
+        if (std::optional<int> value = main.Position(s.name, s.low, s.high))
+            *s.field = *value;
+    o.blackGrid = main.Checked("CheckBox42").value_or(o.blackGrid);
+    o.grayGrid = main.Checked("CheckBox43").value_or(o.grayGrid);
+    o.studGrid = main.Checked("CheckBox44").value_or(o.studGrid);
+
+    const SettingsSection map(ini, path, "TForm2");
+    if (std::optional<QString> size = map.Text("ComboBox2"))
+        o.panelSize = PanelSizeOf(map.Where("ComboBox2_Text"), *size);
+    MapOptions& m = o.mapOptions;
+    m.blackGrid = map.Checked("CheckBox42").value_or(m.blackGrid);
+    m.grayGrid = map.Checked("CheckBox43").value_or(m.grayGrid);
+    m.grid8 = map.Checked("CheckBox44").value_or(m.grid8);
+    m.numbersInAll = map.Checked("CheckBox1").value_or(m.numbersInAll);
+    m.fillColor = map.Checked("CheckBox2").value_or(m.fillColor);
+    m.allNumbersBlack = map.Checked("CheckBox3").value_or(m.allNumbersBlack);
+    m.noNumbers = map.Checked("CheckBox4").value_or(m.noNumbers);
+    m.grid6 = map.Checked("CheckBox5").value_or(m.grid6);
+
+    const SettingsSection parts(ini, path, "TForm3");
+    std::vector<std::string> allowed;
+    for (const PartBoxInfo& info : PartBoxes) {
+        const bool kept = std::find(o.parts.begin(), o.parts.end(), info.name) != o.parts.end();
+        if (!info.alwaysOn && parts.Checked(info.name).value_or(kept))
+            allowed.emplace_back(info.name);
+    }
+    o.parts = std::move(allowed);
+}
+
+ConvertOptions ParseOptions(Command command, const QStringList& arguments, const QString& appDir)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const OptionDef& option : ConvertOptionTable())
-        parser.addOption(QCommandLineOption(QString::fromLatin1(option.name), QString::fromUtf8(option.help),
-                                            QString::fromLatin1(option.valueName)));
+    for (const OptionDef& option : ConvertOptionTable()) {
+        if (command == Command::LoadLdraw && !option.loadLdraw)
+            continue;
+        QStringList names{QString::fromLatin1(option.name)};
+        if (names.first() == QLatin1String("jobs"))
+            names.prepend(QStringLiteral("j"));
+        parser.addOption(
+            QCommandLineOption(names, QString::fromUtf8(option.help), QString::fromLatin1(option.valueName)));
+    }
     if (!parser.parse(QStringList{QStringLiteral("tesselka-cli")} + arguments))
         throw UsageError(parser.errorText().toStdString());
-    if (parser.positionalArguments().size() != 1)
-        throw UsageError("convert takes exactly one picture file");
 
     ConvertOptions o;
-    o.picture = parser.positionalArguments().first();
+    o.command = command;
+    o.inputs = parser.positionalArguments();
+    if (command == Command::LoadLdraw && o.inputs.size() != 1)
+        throw UsageError("load-ldraw takes exactly one model file");
+    if (o.inputs.isEmpty())
+        throw UsageError("convert takes one or more picture files");
+    o.picture = o.inputs.first();
     auto value = [&parser](const char* name) { return parser.value(QString::fromLatin1(name)); };
     auto isSet = [&parser](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
 
+    // The settings file gives the defaults; every option given below replaces its value.
+    o.paletteCodes = ParsePalette(QStringLiteral("default"));
+    if (isSet("settings"))
+        ApplySettingsFile(value("settings"), o);
+
     if (isSet("width"))
-        o.width = ParseRange(QStringLiteral("width"), value("width"), 1, MaxMosaicWidth);
-    if (isSet("style")) {
-        // Matched without regard to case; the style's own name is what the files carry.
-        const std::optional<std::string_view> style = FindStyle(value("style").toStdString());
-        if (!style)
-            throw UsageError(QStringLiteral("--style: '%1' is not a style; the styles are: %2")
-                                 .arg(value("style"), StyleTexts().join(", "))
-                                 .toStdString());
-        o.style = QString::fromLatin1(style->data(), qsizetype(style->size()));
-    }
+        o.width = ParseRange(QStringLiteral("--width"), value("width"), 1, MaxMosaicWidth);
+    if (isSet("style"))
+        o.style = StyleOf(QStringLiteral("--style"), value("style"));
     if (isSet("dither")) {
         QString kind = value("dither");
         auto it = std::find_if(std::begin(DitherNames), std::end(DitherNames),
@@ -168,7 +338,8 @@ ConvertOptions ParseConvertOptions(const QStringList& arguments, const QString& 
             throw UsageError(QStringLiteral("--dither: '%1' is not a dither method").arg(kind).toStdString());
         o.dither = it->kind;
     }
-    o.paletteCodes = ParsePalette(isSet("palette") ? value("palette") : QStringLiteral("default"));
+    if (isSet("palette"))
+        o.paletteCodes = ParsePalette(value("palette"));
     struct ToneField
     {
         const char* name;
@@ -181,17 +352,17 @@ ConvertOptions ParseConvertOptions(const QStringList& arguments, const QString& 
     };
     for (const ToneField& t : tone)
         if (isSet(t.name))
-            *t.field = ParseRange(QString::fromLatin1(t.name), value(t.name), t.low, t.high);
+            *t.field = ParseRange(QStringLiteral("--") + QLatin1String(t.name), value(t.name), t.low, t.high);
     o.tone.grayscale = isSet("grayscale");
     o.tone.invert = isSet("invert");
     if (isSet("parts"))
         o.parts = ParseParts(value("parts"));
     o.ldconfig = isSet("ldconfig") ? value("ldconfig") : appDir + QStringLiteral("/ldconfig.ldr");
     if (isSet("scale"))
-        o.scale = ParseRange(QStringLiteral("scale"), value("scale"), 1, 8);
-    o.blackGrid = isSet("black-grid");
-    o.grayGrid = isSet("gray-grid");
-    o.studGrid = isSet("stud-grid");
+        o.scale = ParseRange(QStringLiteral("--scale"), value("scale"), 1, 8);
+    o.blackGrid = o.blackGrid || isSet("black-grid");
+    o.grayGrid = o.grayGrid || isSet("gray-grid");
+    o.studGrid = o.studGrid || isSet("stud-grid");
     o.quiet = isSet("quiet");
     o.studPng = value("stud-png");
     o.dithered = value("dithered");
@@ -200,33 +371,102 @@ ConvertOptions ParseConvertOptions(const QStringList& arguments, const QString& 
     o.png16 = value("png16");
     o.ldraw = value("ldraw");
     o.map = value("map");
-    if (isSet("panel-size")) {
-        o.panelSize = value("panel-size");
-        static const QStringList sizes = {QStringLiteral("6x6"), QStringLiteral("8x8"), QStringLiteral("32x32"),
-                                          QStringLiteral("48x48")};
-        if (!sizes.contains(o.panelSize))
-            throw UsageError(QStringLiteral("--panel-size: '%1' is not a panel size; the sizes are: %2")
-                                 .arg(o.panelSize, sizes.join(QStringLiteral(", ")))
-                                 .toStdString());
+    if (isSet("panel-size"))
+        o.panelSize = PanelSizeOf(QStringLiteral("--panel-size"), value("panel-size"));
+    if (isSet("jobs"))
+        o.jobs = ParseRange(QStringLiteral("--jobs"), value("jobs"), 1, 1024);
+
+    if (o.inputs.size() > 1) {
+        // Several pictures would write over each other's files without their own names.
+        const std::vector<QString*> outputs = o.Outputs();
+        for (size_t i = 0; i < outputs.size(); ++i)
+            if (!outputs[i]->isEmpty() && !outputs[i]->contains(NamePlaceholder))
+                throw UsageError(QStringLiteral("with several pictures every output name needs {name} (not '%1')")
+                                     .arg(*outputs[i])
+                                     .toStdString());
+        std::set<QString> names;
+        for (const QString& input : o.inputs)
+            if (!names.insert(QFileInfo(input).completeBaseName()).second)
+                throw UsageError(QStringLiteral("two pictures are named '%1'; their files would overwrite each other")
+                                     .arg(QFileInfo(input).completeBaseName())
+                                     .toStdString());
     }
     return o;
 }
 
+ConvertOptions ParseConvertOptions(const QStringList& arguments, const QString& appDir)
+{
+    return ParseOptions(Command::Convert, arguments, appDir);
+}
+
+ConvertOptions ForInput(const ConvertOptions& options, const QString& input)
+{
+    ConvertOptions o = options;
+    o.picture = input;
+    const QString name = QFileInfo(input).completeBaseName();
+    for (QString* output : o.Outputs())
+        output->replace(NamePlaceholder, name);
+    return o;
+}
+
+QString ListText(const QString& what, const QString& ldconfig)
+{
+    QString text;
+    if (what == QLatin1String("styles")) {
+        for (const QString& style : StyleTexts())
+            text += style + QLatin1Char('\n');
+    } else if (what == QLatin1String("colours") || what == QLatin1String("colors")) {
+        // Names and values as the window shows them: from the colour table when it reads.
+        ColorTable table;
+        bool read = false;
+        try {
+            std::optional<ColorTableReadResult> result = LoadColorTableFile(FilePath(ldconfig), table);
+            read = result && !result->error;
+        } catch (const std::exception&) {
+        }
+        for (const PaletteEntry& entry : PaletteEntries) {
+            const TColor color = PanelColor(entry, table, read);
+            const QString name =
+                read ? QString::fromStdString(table[table.PanelSlotForCode(entry.code)].Name) : QStringLiteral("-");
+            text += QStringLiteral("%1\t%2\t%3\t%4\n")
+                        .arg(entry.code)
+                        .arg(name, QString::asprintf("#%02X%02X%02X", RedOf(color), GreenOf(color), BlueOf(color)),
+                             entry.checkedAtStart ? QStringLiteral("ticked") : QStringLiteral("-"));
+        }
+    } else if (what == QLatin1String("parts")) {
+        for (const PartBoxInfo& info : PartBoxes)
+            text += QString::fromLatin1(info.name) + QLatin1Char('\t') + QString::fromLatin1(info.caption) +
+                    (info.alwaysOn ? QStringLiteral("\talways") : QString()) + QLatin1Char('\n');
+    } else {
+        throw UsageError(QStringLiteral("list: '%1' is not one of styles, colours, parts").arg(what).toStdString());
+    }
+    return text;
+}
+
 QString HelpText()
 {
-    QString text = QStringLiteral("Usage: tesselka-cli convert PICTURE [options]\n"
-                                  "       tesselka-cli --help | --version\n\n"
-                                  "Loads PICTURE, applies the tone settings, dithers it to the palette, scales it to\n"
-                                  "the mosaic grid and writes the outputs asked for.\n\nOptions of convert:\n");
+    QString text =
+        QStringLiteral("Usage: tesselka-cli convert PICTURE... [options]\n"
+                       "       tesselka-cli load-ldraw MODEL.ldr [options]\n"
+                       "       tesselka-cli list styles|colours|parts\n"
+                       "       tesselka-cli --help | --version\n\n"
+                       "convert loads each PICTURE, applies the tone settings, dithers it to the palette, scales\n"
+                       "it to the mosaic grid and writes the outputs asked for. With several pictures every\n"
+                       "output name holds {name}, the picture's file name without its extension, as in\n"
+                       "out/{name}.png.\n"
+                       "load-ldraw reads a model this program wrote and writes the outputs of its grid.\n"
+                       "list prints the style names, the palette (code, name, #RRGGBB, ticked at start) or the\n"
+                       "part sizes that --style, --palette and --parts take.\n\nOptions (* convert only):\n");
     for (const OptionDef& option : ConvertOptionTable()) {
         QString left = QStringLiteral("  --") + QString::fromLatin1(option.name);
         if (*option.valueName)
             left += QLatin1Char(' ') + QString::fromLatin1(option.valueName);
-        text += left.leftJustified(24) + QLatin1Char(' ') + QString::fromUtf8(option.help) +
-                QStringLiteral(" [default: ") + QString::fromUtf8(option.defaultValue) + QStringLiteral("]\n");
+        text += left.leftJustified(24) + (option.loadLdraw ? QStringLiteral("   ") : QStringLiteral(" * ")) +
+                QString::fromUtf8(option.help) + QStringLiteral(" [default: ") +
+                QString::fromUtf8(option.defaultValue) + QStringLiteral("]\n");
     }
-    text +=
-        QStringLiteral("\nExit status: 0 on success, 1 when a file cannot be read or written, 2 for a usage error.\n");
+    text += QStringLiteral("\nExit status: 0 on success, 1 when a file cannot be read or written (with several\n"
+                           "pictures: when any of them failed), 2 for a usage error.\n");
     return text;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
-// The options of `tesselka-cli convert`: one table that defines them (name, value,
-// default, help) and one function that turns a command line into the parameters of the
-// core operations. New commands and options are added to the table.
+// The options of `tesselka-cli`: one table that defines them (name, value, default,
+// help, the commands that take them) and one function that turns a command line into
+// the parameters of the core operations. New commands and options are added to the table.
 
+#include "map/map_geometry.h"
 #include "reduce/dither_kind.h"
 
 #include <QString>
@@ -23,15 +24,18 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+enum class Command { Convert, LoadLdraw };
+
 struct OptionDef
 {
     const char* name;      // long name without the dashes
     const char* valueName; // empty for a switch
     const char* defaultValue;
     const char* help;
+    bool loadLdraw; // load-ldraw takes it too (convert takes every option)
 };
 
-// Every option of `convert`, in the order --help lists them.
+// Every option, in the order --help lists them.
 const std::vector<OptionDef>& ConvertOptionTable();
 
 struct ToneOptions
@@ -42,7 +46,12 @@ struct ToneOptions
 
 struct ConvertOptions
 {
+    Command command = Command::Convert;
+    // Every picture (convert) or the model (load-ldraw) named on the command line, and
+    // the one a run works on.
+    QStringList inputs;
     QString picture;
+    int jobs = 0; // inputs converted at once; 0: one per core
     int width = 96;
     QString style = QStringLiteral("1x Plates - studs up");
     DitherKind dither = DitherStucki;
@@ -55,19 +64,39 @@ struct ConvertOptions
     int scale = 1;
     bool blackGrid = false, grayGrid = false, studGrid = false;
     bool quiet = false;
-    // Outputs; empty when not asked for.
+    // Outputs; empty when not asked for. With several inputs each holds {name}.
     QString studPng, dithered, adjusted, mosaic, png16, ldraw, map;
     QString panelSize = QStringLiteral("48x48");
+    // The Make Map dialog's other options (its panel size is panelSize).
+    MapOptions mapOptions;
 
     bool WantsMosaic() const { return !mosaic.isEmpty(); }
+    // Every output name, for the checks and substitutions that treat them alike.
+    std::vector<QString*> Outputs() { return {&studPng, &dithered, &adjusted, &mosaic, &png16, &ldraw, &map}; }
 };
 
 // The style names the command line accepts (AllStyles), in list order.
 const QStringList& StyleTexts();
 
-// Parses `arguments` (without the program name and the command word). Throws UsageError
-// with a one-line message. `appDir` gives the default colour table.
+// Parses `arguments` of `command` (without the program name and the command word).
+// Throws UsageError with a one-line message, tesselka::Error when a settings file cannot
+// be read. `appDir` gives the default colour table.
+ConvertOptions ParseOptions(Command command, const QStringList& arguments, const QString& appDir);
 ConvertOptions ParseConvertOptions(const QStringList& arguments, const QString& appDir);
+
+// Takes the defaults from a settings file the window wrote ([TForm1], [TForm2] and
+// [TForm3]): width, style, palette ticks, dither kind, tone positions, view grids and
+// scale, map options and part sizes. Unknown keys are ignored; a value the window's
+// control could not take is a UsageError naming its key.
+void ApplySettingsFile(const QString& path, ConvertOptions& options);
+
+// The options of one input: `picture` set and {name} in every output replaced by the
+// input's file name without its extension.
+ConvertOptions ForInput(const ConvertOptions& options, const QString& input);
+
+// The text of `tesselka-cli list WHAT` (styles, colours or parts). Throws UsageError for
+// another WHAT. The colours' names and values come from `ldconfig` when it can be read.
+QString ListText(const QString& what, const QString& ldconfig);
 
 // The text of `tesselka-cli --help`.
 QString HelpText();

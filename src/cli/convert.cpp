@@ -5,6 +5,7 @@
 #include "common/file_path.h"
 #include "formats/picture_io.h"
 #include "image/tone.h"
+#include "ldraw/model_reader.h"
 #include "ldraw/part_sizes.h"
 #include "mosaic/stud_picture.h"
 #include "workflow/workflow.h"
@@ -12,6 +13,10 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
 
 namespace tesselka::cli {
 
@@ -42,19 +47,11 @@ PartSizes SizesFromNames(const std::vector<std::string>& names)
     return sizes;
 }
 
-} // namespace
-
-QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
+// The colour table, as the window reads it at start-up, with the panels' slots marked.
+// Without it the palette has its designed colours and no colour has an LDraw code, as
+// in the window. Returns whether it was read.
+bool LoadTable(const ConvertOptions& o, ColorTable& table, const std::function<void(const QString&)>& say)
 {
-    auto say = [&](const QString& text) {
-        if (!o.quiet && progress)
-            progress(text);
-    };
-    QStringList written;
-
-    // The colour table, as the window reads it at start-up. Without it the palette has
-    // its designed colours and no colour has an LDraw code, as in the window.
-    ColorTable table;
     bool tableRead = false;
     ForFile(o.ldconfig, [&] {
         std::optional<ColorTableReadResult> read = LoadColorTableFile(FilePath(o.ldconfig), table);
@@ -66,12 +63,107 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
         else
             tableRead = true;
     });
-    // Marked as the window marks them at start-up, so the exports find the same slots.
     if (tableRead)
         MarkPanelSlots(table);
-    const DitherPalette chosen = BuildDitherPalette(PanelColors(table, tableRead), o.paletteCodes);
+    return tableRead;
+}
 
-    say(QStringLiteral("Loading %1").arg(o.picture));
+// What the outputs of a stud grid read, whether it came from a picture or a model.
+struct GridSource
+{
+    const Bitmap32& studImage;
+    std::string style;
+    CellShape cell;
+    ColorTable& table;
+    const DitherPalette& palette;
+    int sourceWidth;
+    int sourceHeight;
+};
+
+void WriteGridOutputs(const ConvertOptions& o, const GridSource& g, QStringList& written,
+                      const std::function<void(const QString&)>& say)
+{
+    if (!o.studPng.isEmpty()) {
+        ForFile(o.studPng, [&] { SavePng(g.studImage, FilePath(o.studPng)); });
+        written << o.studPng;
+    }
+    if (!o.mosaic.isEmpty()) {
+        const ViewOptions view{o.scale, {o.blackGrid, o.grayGrid, o.studGrid}};
+        ForFile(o.mosaic, [&] {
+            Bitmap32 picture;
+            RenderMosaicView(g.studImage, ViewSettings(g.style, g.cell, view, false), picture);
+            SavePng(picture, FilePath(o.mosaic));
+        });
+        written << o.mosaic;
+    }
+    if (!o.png16.isEmpty()) {
+        ForFile(o.png16, [&] { SavePng(RenderStudPicture(g.studImage), FilePath(o.png16)); });
+        written << o.png16;
+    }
+    if (!o.ldraw.isEmpty()) {
+        if (!StyleHasModel(g.style))
+            throw Error(QStringLiteral("%1: the style \"%2\" has no LDraw model")
+                            .arg(o.ldraw, QString::fromStdString(g.style))
+                            .toStdString());
+        std::vector<std::string> files;
+        ForFile(o.ldraw, [&] {
+            files = WriteModels(g.studImage, g.table, g.palette.selected, g.sourceWidth, g.sourceHeight, g.style,
+                                SizesFromNames(o.parts), FilePath(o.ldraw), [&](int done, int total) {
+                                    say(QStringLiteral("LDraw file %1 of %2").arg(done).arg(total));
+                                    return true;
+                                });
+        });
+        for (const std::string& f : files)
+            written << QString::fromStdString(f);
+    }
+    if (!o.map.isEmpty()) {
+        // The map's grid options are its own (the dialog's), not the rendered view's.
+        Bitmap32 panelSheet, totalsSheet;
+        QStringList totalsList;
+        MapOptions options = o.mapOptions;
+        options.panelSize = o.panelSize.toStdString();
+        MapJob job{g.studImage,   g.table, g.palette.selected, g.palette.count, g.style,   g.cell.width,
+                   g.cell.height, options, panelSheet,         totalsSheet,     totalsList};
+        std::vector<std::string> files;
+        ForFile(o.map, [&] {
+            files = SaveMapFiles(job, FilePath(o.map), [&](int done, int total) {
+                say(QStringLiteral("Map panel %1 of %2").arg(done).arg(total));
+                return true;
+            });
+        });
+        // The panel pictures are many; the list names the totals.
+        for (const std::string& f : files)
+            if (f.ends_with("_total.png") || f.ends_with(".txt"))
+                written << QString::fromStdString(f);
+    }
+}
+
+// What every run starts from: its progress lines, the colour table and the palette.
+struct RunStart
+{
+    RunStart(const ConvertOptions& o, const MessageSink& progress)
+        : say([&o, progress](const QString& text) {
+              if (!o.quiet && progress)
+                  progress(text);
+          })
+    {
+        const bool tableRead = LoadTable(o, table, say);
+        chosen = BuildDitherPalette(PanelColors(table, tableRead), o.paletteCodes);
+    }
+
+    std::function<void(const QString&)> say;
+    ColorTable table;
+    DitherPalette chosen;
+};
+
+} // namespace
+
+QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
+{
+    RunStart run(o, progress);
+    QStringList written;
+
+    run.say(QStringLiteral("Loading %1").arg(o.picture));
     Bitmap32 source;
     ForFile(o.picture, [&] { source = LoadPicture(FilePath(o.picture)); });
 
@@ -98,9 +190,9 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
     IndexedBitmap reduced;
     std::optional<StudGrids> grids;
     ForFile(o.picture, [&] {
-        DitherToStudGrids(work, chosen.palette, request, reduced, grids, [&](int done, int total) {
+        DitherToStudGrids(work, run.chosen.palette, request, reduced, grids, [&](int done, int total) {
             if (total > 0 && done < total && done % std::max(1, total / 10) == 0)
-                say(QStringLiteral("Dithering %1%").arg(100 * done / total));
+                run.say(QStringLiteral("Dithering %1%").arg(100 * done / total));
             return true;
         });
     });
@@ -112,61 +204,79 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
     }
     if (!grids)
         throw Error(QStringLiteral("%1: the palette is empty, nothing to build").arg(o.picture).toStdString());
-    const Bitmap32& studImage = grids->studImage;
-    say(QStringLiteral("Mosaic of %1 x %2 studs").arg(studImage.Width()).arg(studImage.Height()));
+    run.say(QStringLiteral("Mosaic of %1 x %2 studs").arg(grids->studImage.Width()).arg(grids->studImage.Height()));
 
-    if (!o.studPng.isEmpty()) {
-        ForFile(o.studPng, [&] { SavePng(studImage, FilePath(o.studPng)); });
-        written << o.studPng;
-    }
-    if (!o.mosaic.isEmpty()) {
-        const ViewOptions view{o.scale, {o.blackGrid, o.grayGrid, o.studGrid}};
-        ForFile(o.mosaic, [&] {
-            Bitmap32 picture;
-            RenderMosaicView(studImage, ViewSettings(style, cell, view, false), picture);
-            SavePng(picture, FilePath(o.mosaic));
-        });
-        written << o.mosaic;
-    }
-    if (!o.png16.isEmpty()) {
-        ForFile(o.png16, [&] { SavePng(RenderStudPicture(studImage), FilePath(o.png16)); });
-        written << o.png16;
-    }
-    if (!o.ldraw.isEmpty()) {
-        if (!StyleHasModel(style))
-            throw Error(QStringLiteral("%1: the style \"%2\" has no LDraw model").arg(o.ldraw, o.style).toStdString());
-        std::vector<std::string> files;
-        ForFile(o.ldraw, [&] {
-            files = WriteModels(studImage, table, chosen.selected, source.Width(), source.Height(), style,
-                                SizesFromNames(o.parts), FilePath(o.ldraw), [&](int done, int total) {
-                                    say(QStringLiteral("LDraw file %1 of %2").arg(done).arg(total));
-                                    return true;
-                                });
-        });
-        for (const std::string& f : files)
-            written << QString::fromStdString(f);
-    }
-    if (!o.map.isEmpty()) {
-        // The map's grid options are its own (the dialog's), not the rendered view's.
-        Bitmap32 panelSheet, totalsSheet;
-        QStringList totalsList;
-        MapOptions options;
-        options.panelSize = o.panelSize.toStdString();
-        MapJob job{studImage,   table,   chosen.selected, chosen.count, style,     cell.width,
-                   cell.height, options, panelSheet,      totalsSheet,  totalsList};
-        std::vector<std::string> files;
-        ForFile(o.map, [&] {
-            files = SaveMapFiles(job, FilePath(o.map), [&](int done, int total) {
-                say(QStringLiteral("Map panel %1 of %2").arg(done).arg(total));
-                return true;
-            });
-        });
-        // The panel pictures are many; the list names the totals as before.
-        for (const std::string& f : files)
-            if (f.ends_with("_total.png") || f.ends_with(".txt"))
-                written << QString::fromStdString(f);
-    }
+    WriteGridOutputs(o, {grids->studImage, style, cell, run.table, run.chosen, source.Width(), source.Height()},
+                     written, run.say);
     return written;
+}
+
+QStringList RunLoadLdraw(const ConvertOptions& o, const MessageSink& progress)
+{
+    RunStart run(o, progress);
+    QStringList written;
+
+    run.say(QStringLiteral("Loading %1").arg(o.picture));
+    Bitmap32 studImage, sourcePicture;
+    TColor drawColor = 0;
+    std::string style;
+    ModelReadTarget target{studImage, sourcePicture, drawColor, [](const std::string&) {},
+                           [&style](const std::string& text) { style = text; }};
+    ForFile(o.picture, [&] {
+        if (ReadModelFile(FilePath(o.picture), run.table, target) == ModelReadResult::NotOurs)
+            throw Error(NotOurModelText);
+    });
+    // A text that is not a style draws with the first style's cell, as the window does at start.
+    const CellShape cell = StyleCell(style).value_or(CellShape{StyleCellWidth, 2});
+    run.say(QStringLiteral("Mosaic of %1 x %2 studs").arg(studImage.Width()).arg(studImage.Height()));
+
+    WriteGridOutputs(o, {studImage, style, cell, run.table, run.chosen, sourcePicture.Width(), sourcePicture.Height()},
+                     written, run.say);
+    return written;
+}
+
+int RunAll(const ConvertOptions& options, const MessageSink& progress, const MessageSink& written,
+           const MessageSink& failed)
+{
+    std::mutex sinks;
+    auto locked = [&sinks](const MessageSink& sink) {
+        return [&sinks, &sink](const QString& line) {
+            if (!sink)
+                return;
+            std::lock_guard lock(sinks);
+            sink(line);
+        };
+    };
+    const MessageSink say = locked(progress), wrote = locked(written), fail = locked(failed);
+    const bool several = options.inputs.size() > 1;
+    std::atomic<int> next = 0, failures = 0;
+    auto work = [&] {
+        for (int i = next++; i < options.inputs.size(); i = next++) {
+            const ConvertOptions one = ForInput(options, options.inputs[i]);
+            // With several pictures at once each progress line says whose it is.
+            const MessageSink tagged = [&](const QString& line) {
+                say(several ? QFileInfo(one.picture).fileName() + QStringLiteral(": ") + line : line);
+            };
+            try {
+                const QStringList files =
+                    one.command == Command::LoadLdraw ? RunLoadLdraw(one, tagged) : RunConvert(one, tagged);
+                for (const QString& file : files)
+                    wrote(file);
+            } catch (const std::exception& e) {
+                ++failures;
+                fail(QString::fromUtf8(e.what()));
+            }
+        }
+    };
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    const int threads = std::min<qsizetype>(options.jobs > 0 ? options.jobs : cores, options.inputs.size());
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool)
+        t.join();
+    return failures;
 }
 
 } // namespace tesselka::cli

@@ -51,22 +51,44 @@ int main(int argc, char** argv)
         Print(stdout, QString::fromLatin1(VersionText) + QLatin1Char('\n'));
         return 0;
     }
-    if (args.first() != QLatin1String("convert")) {
+    const QString appDir = QCoreApplication::applicationDirPath();
+    auto usage = [](const std::exception& e) {
+        Print(stderr, QStringLiteral("tesselka-cli: %1\n").arg(QString::fromUtf8(e.what())));
+        return 2;
+    };
+    if (args.first() == QLatin1String("list")) {
+        if (args.size() != 2) {
+            Print(stderr, QStringLiteral("tesselka-cli: list takes one of styles, colours, parts\n"));
+            return 2;
+        }
+        try {
+            Print(stdout, cli::ListText(args[1], appDir + QStringLiteral("/ldconfig.ldr")));
+            return 0;
+        } catch (const cli::UsageError& e) {
+            return usage(e);
+        }
+    }
+    cli::Command command;
+    if (args.first() == QLatin1String("convert"))
+        command = cli::Command::Convert;
+    else if (args.first() == QLatin1String("load-ldraw"))
+        command = cli::Command::LoadLdraw;
+    else {
         Print(stderr, QStringLiteral("tesselka-cli: unknown command '%1' (try --help)\n").arg(args.first()));
         return 2;
     }
+    cli::ConvertOptions options;
     try {
-        cli::ConvertOptions options = cli::ParseConvertOptions(args.mid(1), QCoreApplication::applicationDirPath());
-        QStringList written =
-            cli::RunConvert(options, [](const QString& line) { Print(stderr, line + QLatin1Char('\n')); });
-        for (const QString& file : written)
-            Print(stdout, file + QLatin1Char('\n'));
-        return 0;
+        options = cli::ParseOptions(command, args.mid(1), appDir);
     } catch (const cli::UsageError& e) {
-        Print(stderr, QStringLiteral("tesselka-cli: %1\n").arg(QString::fromUtf8(e.what())));
-        return 2;
+        return usage(e);
     } catch (const std::exception& e) {
         Print(stderr, QStringLiteral("tesselka-cli: %1\n").arg(QString::fromUtf8(e.what())));
         return 1;
     }
+    const int failed = cli::RunAll(
+        options, [](const QString& line) { Print(stderr, line + QLatin1Char('\n')); },
+        [](const QString& file) { Print(stdout, file + QLatin1Char('\n')); },
+        [](const QString& line) { Print(stderr, QStringLiteral("tesselka-cli: %1\n").arg(line)); });
+    return failed > 0 ? 1 : 0;
 }

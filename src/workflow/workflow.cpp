@@ -1,10 +1,13 @@
 #include "workflow/workflow.h"
 
+#include "common/error.h"
 #include "ldraw/model_writer.h"
 
 #include <QtGlobal>
 
 #include <algorithm>
+#include <cerrno>
+#include <fstream>
 
 namespace tesselka {
 
@@ -92,6 +95,15 @@ std::vector<std::string> WriteModels(const Bitmap32& studImage, const ColorTable
     Q_ASSERT(table.Size() >= ColorTable::MinSlots);
     const ModelExportInput input{studImage, table, selected, sourceWidth, sourceHeight, std::string(style), sizes};
     return ExportModelFiles(input, chosenPath, progress);
+}
+
+ModelReadResult ReadModelFile(const std::string& path, const ColorTable& table, ModelReadTarget& target,
+                              const std::function<void()>& progress)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        ThrowIoError(errno, path);
+    return ReadModel(in, table, target, progress);
 }
 
 std::vector<std::string> SaveMapFiles(MapJob& job, const std::string& chosenPath, const StepProgress& progress)

@@ -9,6 +9,7 @@
 #include "common/bitmap32.h"
 #include "common/styles.h"
 #include "image/grid_scale.h"
+#include "ldraw/model_reader.h"
 #include "ldraw/part_sizes.h"
 #include "map/map_files.h"
 #include "mosaic/mosaic_renderer.h"
@@ -111,6 +112,11 @@ std::vector<std::string> WriteModels(const Bitmap32& studImage, const ColorTable
                                      const SelectedColorArray& selected, int sourceWidth, int sourceHeight,
                                      std::string_view style, const PartSizes& sizes, const std::string& chosenPath,
                                      const StepProgress& progress = {});
+
+// Reads a model this program wrote (ReadModel) from the file at `path`. Throws
+// tesselka::IoError when the file cannot be opened, and ReadModel's errors.
+ModelReadResult ReadModelFile(const std::string& path, const ColorTable& table, ModelReadTarget& target,
+                              const std::function<void()>& progress = {});
 
 // --- Map ---------------------------------------------------------------------------------
 

@@ -1,4 +1,10 @@
 #include "cli/cli_options.h"
+#include "common/error.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -85,9 +91,6 @@ TEST(CliOptions, ReadsEveryKindOfValue)
 TEST(CliOptions, RefusesWhatItCannotUse)
 {
     EXPECT_EQ(UsageMessage({QStringLiteral("--frobnicate"), QStringLiteral("x")}), "Unknown option 'frobnicate'.");
-    EXPECT_EQ(UsageMessage({}), "convert takes exactly one picture file");
-    EXPECT_EQ(UsageMessage({QStringLiteral("a.png"), QStringLiteral("b.png")}),
-              "convert takes exactly one picture file");
     EXPECT_EQ(UsageMessage({QStringLiteral("--width"), QStringLiteral("0"), QStringLiteral("x")}),
               "--width: '0' is not a whole number from 1 to 4000");
     EXPECT_EQ(UsageMessage({QStringLiteral("--width"), QStringLiteral("12a"), QStringLiteral("x")}),
@@ -122,4 +125,124 @@ TEST(CliOptions, HelpListsEveryOptionWithItsDefault)
         EXPECT_TRUE(help.contains(QStringLiteral("[default: ") + QString::fromUtf8(option.defaultValue) + "]"))
             << option.name;
     }
+}
+
+TEST(CliOptions, SeveralPicturesNeedTheirOwnNames)
+{
+    ConvertOptions o = Parse({QStringLiteral("a/one.jpg"), QStringLiteral("b/two.x.png"), QStringLiteral("--stud-png"),
+                              QStringLiteral("out/{name}.png"), QStringLiteral("--ldraw=m/{name}/{name}.ldr"),
+                              QStringLiteral("-j"), QStringLiteral("3")});
+    EXPECT_EQ(o.inputs, (QStringList{QStringLiteral("a/one.jpg"), QStringLiteral("b/two.x.png")}));
+    EXPECT_EQ(o.jobs, 3);
+    const ConvertOptions two = ForInput(o, o.inputs[1]);
+    EXPECT_EQ(two.picture, QStringLiteral("b/two.x.png"));
+    EXPECT_EQ(two.studPng, QStringLiteral("out/two.x.png"));
+    EXPECT_EQ(two.ldraw, QStringLiteral("m/two.x/two.x.ldr"));
+    EXPECT_TRUE(two.mosaic.isEmpty());
+    EXPECT_EQ(Parse({QStringLiteral("x.jpg"), QStringLiteral("--jobs=2")}).jobs, 2);
+
+    struct Refused
+    {
+        QStringList args;
+        const char* message;
+    } refused[] = {
+        {{}, "convert takes one or more picture files"},
+        {{QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("--map"), QStringLiteral("map.png")},
+         "with several pictures every output name needs {name} (not 'map.png')"},
+        {{QStringLiteral("a/x.jpg"), QStringLiteral("b/x.png"), QStringLiteral("--png16=o/{name}.png")},
+         "two pictures are named 'x'; their files would overwrite each other"},
+        {{QStringLiteral("a.jpg"), QStringLiteral("-j"), QStringLiteral("0")},
+         "--jobs: '0' is not a whole number from 1 to 1024"},
+    };
+    for (const Refused& r : refused)
+        EXPECT_EQ(UsageMessage(r.args), r.message) << r.args.join(' ').toStdString();
+    EXPECT_THROW(ParseOptions(Command::LoadLdraw, {QStringLiteral("a.ldr"), QStringLiteral("b.ldr")}, {}), UsageError);
+    // Options of the picture's steps are not load-ldraw's.
+    EXPECT_THROW(ParseOptions(Command::LoadLdraw, {QStringLiteral("a.ldr"), QStringLiteral("--contrast=3")}, {}),
+                 UsageError);
+}
+
+TEST(CliOptions, SettingsFileGivesTheDefaultsAndTheCommandLineWins)
+{
+    QTemporaryDir dir;
+    auto settings = [&dir](const char* text) {
+        const QString path = dir.filePath(QStringLiteral("s.ini"));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+        return path;
+    };
+    const QString good =
+        settings("[TForm1]\r\nEdit2_Text=40\r\nComboBox1_Text=2x bricks - STUDS OUT\r\n"
+                 "CheckBox1_Checked=False\r\nCheckBox5_Checked=True\r\nContrast_Position=-30\r\n"
+                 "Splitlight_Position=4\r\nsbScale_Position=3\r\nCheckBox43_Checked=True\r\n"
+                 "dm2_Checked=False\r\ndm6_Checked=True\r\nNoSuchKey=whatever\r\n"
+                 "[TForm2]\r\nComboBox2_Text=8x8\r\nCheckBox5_Checked=True\r\nCheckBox2_Checked=true\r\n"
+                 "[TForm3]\r\nplate1x2_Checked=True\r\nbrick1x1_Checked=False\r\n");
+    ConvertOptions o = Parse({QStringLiteral("--settings"), good, QStringLiteral("x.jpg")});
+    EXPECT_EQ(o.width, 40);
+    EXPECT_EQ(o.style, QStringLiteral("2x Bricks - studs out"));
+    // CheckBox1 is red (4), CheckBox5 is 320; the others keep their start ticks.
+    EXPECT_EQ(o.paletteCodes, (std::vector<int>{320, 14, 2, 1, 0, 7, 15}));
+    EXPECT_EQ(o.tone.contrast, -30);
+    EXPECT_EQ(o.tone.splitlight, 4);
+    EXPECT_EQ(o.scale, 3);
+    EXPECT_TRUE(o.grayGrid);
+    EXPECT_FALSE(o.blackGrid);
+    EXPECT_EQ(o.dither, DitherBurkes);
+    EXPECT_EQ(o.panelSize, QStringLiteral("8x8"));
+    EXPECT_TRUE(o.mapOptions.grid6 && o.mapOptions.fillColor);
+    EXPECT_FALSE(o.mapOptions.blackGrid);
+    EXPECT_EQ(o.parts, (std::vector<std::string>{"plate1x2"}));
+
+    o = Parse({QStringLiteral("--settings"), good, QStringLiteral("x.jpg"), QStringLiteral("--width=12"),
+               QStringLiteral("--palette=default"), QStringLiteral("--dither=floyd"), QStringLiteral("--contrast=5"),
+               QStringLiteral("--panel-size=32x32"), QStringLiteral("--parts=default")});
+    EXPECT_EQ(o.width, 12);
+    EXPECT_EQ(o.paletteCodes, (std::vector<int>{4, 14, 2, 1, 0, 7, 15}));
+    EXPECT_EQ(o.dither, DitherFloydSteinberg);
+    EXPECT_EQ(o.tone.contrast, 5);
+    EXPECT_EQ(o.tone.splitlight, 4);
+    EXPECT_EQ(o.panelSize, QStringLiteral("32x32"));
+    EXPECT_TRUE(o.parts.empty());
+
+    struct Bad
+    {
+        const char* text;
+        const char* message; // after "<file>: "
+    } bad[] = {
+        {"[TForm1]\nEdit2_Text=wide\n", "[TForm1] Edit2_Text: 'wide' is not a whole number from 1 to 4000"},
+        {"[TForm1]\nComboBox1_Text=Duplo\n", "[TForm1] ComboBox1_Text: 'Duplo' is not a style"},
+        {"[TForm1]\nCheckBox7_Checked=yes\n", "[TForm1] CheckBox7_Checked: 'yes' is neither True nor False"},
+        {"[TForm1]\nBrightness_Position=300\n",
+         "[TForm1] Brightness_Position: '300' is not a whole number from -255 to 255"},
+        {"[TForm2]\nComboBox2_Text=16x16\n", "[TForm2] ComboBox2_Text: '16x16' is not a panel size"},
+        {"[TForm3]\nplate2x2_Checked=1\n", "[TForm3] plate2x2_Checked: '1' is neither True nor False"},
+    };
+    for (const Bad& b : bad) {
+        const QString path = settings(b.text);
+        const std::string message = UsageMessage({QStringLiteral("--settings"), path, QStringLiteral("x.jpg")});
+        EXPECT_EQ(message.rfind(path.toStdString() + ": " + b.message, 0), 0u) << message;
+    }
+    EXPECT_THROW(Parse({QStringLiteral("--settings"), dir.filePath(QStringLiteral("none.ini")), QStringLiteral("x")}),
+                 Error);
+}
+
+TEST(CliOptions, ListsStylesColoursAndParts)
+{
+    const QStringList styles = ListText(QStringLiteral("styles"), {}).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(styles.size(), 9);
+    EXPECT_EQ(styles.last(), QStringLiteral("1x Plates - stud mix"));
+    const QStringList colours =
+        ListText(QStringLiteral("colours"), QCoreApplication::applicationDirPath() + QStringLiteral("/ldconfig.ldr"))
+            .split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(colours.size(), 41);
+    const QStringList red = colours.first().split('\t');
+    ASSERT_EQ(red.size(), 4);
+    EXPECT_EQ(red[0], QStringLiteral("4"));
+    EXPECT_FALSE(red[1].isEmpty());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^#[0-9A-F]{6}$")).match(red[2]).hasMatch()) << red[2].toStdString();
+    EXPECT_EQ(red[3], QStringLiteral("ticked"));
+    EXPECT_EQ(ListText(QStringLiteral("parts"), {}).count('\n'), 39);
+    EXPECT_THROW(ListText(QStringLiteral("bricks"), {}), UsageError);
 }

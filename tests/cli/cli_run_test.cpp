@@ -27,6 +27,12 @@ CliResult RunCli(const QStringList& args)
             QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
+QByteArray Bytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 // A small picture of stripes in palette-like colours.
 QString MakePicture(const QTemporaryDir& dir, const char* name = "in.png")
 {
@@ -120,4 +126,97 @@ TEST(CliRun, UnknownColourTableIsReported)
     CliResult r = RunCli({QStringLiteral("convert"), in, QStringLiteral("--ldconfig"), table});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, QStringLiteral("tesselka-cli: %1: 'four' is not a valid integer value\n").arg(table));
+}
+
+TEST(CliRun, BatchWithNamesGoesOnPastAFailure)
+{
+    QTemporaryDir dir;
+    const QStringList pictures = {MakePicture(dir, "a.png"), MakePicture(dir, "b.png"),
+                                  dir.filePath(QStringLiteral("broken.png")), MakePicture(dir, "c.png")};
+    QFile(pictures[2]).open(QIODevice::WriteOnly);
+    const QString out = dir.filePath(QStringLiteral("out/{name}.png"));
+    QDir(dir.path()).mkpath(QStringLiteral("out"));
+    CliResult r = RunCli(QStringList{QStringLiteral("convert")} + pictures +
+                         QStringList{QStringLiteral("--quiet"), QStringLiteral("-j"), QStringLiteral("3"),
+                                     QStringLiteral("--width=20"), QStringLiteral("--png16"), out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("tesselka-cli: ") + pictures[2])) << r.err.toStdString();
+    // The others are written whole, the same as one at a time.
+    for (const char* name : {"a", "b", "c"}) {
+        const QString file = dir.filePath(QStringLiteral("out/%1.png").arg(QLatin1String(name)));
+        EXPECT_TRUE(r.out.contains(file)) << name;
+        const QString single = dir.filePath(QStringLiteral("single.png"));
+        ASSERT_EQ(RunCli({QStringLiteral("convert"), dir.filePath(QStringLiteral("%1.png").arg(QLatin1String(name))),
+                          QStringLiteral("--quiet"), QStringLiteral("--width=20"), QStringLiteral("--png16"), single})
+                      .exitCode,
+                  0);
+        EXPECT_TRUE(Bytes(file) == Bytes(single)) << name;
+    }
+}
+
+TEST(CliRun, LoadLdrawWritesTheOutputsOfTheModelsGrid)
+{
+    QTemporaryDir dir;
+    const QString in = MakePicture(dir);
+    auto path = [&dir](const char* name) { return dir.filePath(QLatin1String(name)); };
+    const QStringList common = {QStringLiteral("--quiet"),     QStringLiteral("--palette=all"),
+                                QStringLiteral("--scale=2"),   QStringLiteral("--black-grid"),
+                                QStringLiteral("--parts=all"), QStringLiteral("--panel-size=32x32")};
+    ASSERT_EQ(RunCli(QStringList{QStringLiteral("convert"), in, QStringLiteral("--width=30"),
+                                 QStringLiteral("--style=1x Bricks - studs out"), QStringLiteral("--ldraw"),
+                                 path("model.ldr"), QStringLiteral("--stud-png"), path("a_studs.png"),
+                                 QStringLiteral("--mosaic"), path("a_mosaic.png"), QStringLiteral("--map"),
+                                 path("a_map.png")} +
+                     common)
+                  .exitCode,
+              0);
+    CliResult r = RunCli(QStringList{QStringLiteral("load-ldraw"), path("model.ldr"), QStringLiteral("--ldraw"),
+                                     path("again.ldr"), QStringLiteral("--stud-png"), path("b_studs.png"),
+                                     QStringLiteral("--mosaic"), path("b_mosaic.png"), QStringLiteral("--map"),
+                                     path("b_map.png")} +
+                         common);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // The model holds the whole grid: every picture and map file comes out the same.
+    for (const char* name : {"studs.png", "mosaic.png", "map_1-1.png", "map_total.png", "map.txt"}) {
+        const QByteArray a = Bytes(path((std::string("a_") + name).c_str()));
+        EXPECT_FALSE(a.isEmpty()) << name;
+        EXPECT_TRUE(a == Bytes(path((std::string("b_") + name).c_str()))) << name;
+    }
+    // Packed again with the same sizes, only the model's name in its header differs.
+    QByteArray model = Bytes(path("model.ldr")), again = Bytes(path("again.ldr"));
+    EXPECT_EQ(model.replace("model.ldr", "again.ldr"), again);
+
+    // Files it did not write, and hostile ones, end with the reader's message.
+    struct Hostile
+    {
+        const char* text;
+        const char* message;
+    } hostile[] = {
+        {"0 Untitled\r\n1 4 0 0 0 1 0 0 0 1 0 0 0 1 3005.DAT\r\n",
+         "I can not load this .dat file.  It was not made with Tesselka!"},
+        {"0 Tesselka\r\n0 Tesselka Width : 99999999\r\n", "The model's Width (99999999) is not a picture size"},
+        // Each side within the limits, the whole far beyond what a picture may hold.
+        {"0 Tesselka\r\n0 Tesselka Width : 100000\r\n0 Tesselka Height : 100000\r\n", ""},
+        {"0 Tesselka\r\n0 Tesselka Height : many\r\n", "'many' is not a valid integer value"},
+    };
+    for (const Hostile& h : hostile) {
+        QFile f(path("hostile.ldr"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(h.text);
+        f.close();
+        r = RunCli({QStringLiteral("load-ldraw"), path("hostile.ldr"), QStringLiteral("--stud-png"), path("h.png")});
+        EXPECT_EQ(r.exitCode, 1) << h.text;
+        EXPECT_TRUE(r.err.contains(QLatin1String(h.message))) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(path("h.png")));
+    }
+}
+
+TEST(CliRun, ListPrintsWhatTheOptionsTake)
+{
+    CliResult r = RunCli({QStringLiteral("list"), QStringLiteral("styles")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("2x Bricks - studs out\n")));
+    EXPECT_EQ(RunCli({QStringLiteral("list"), QStringLiteral("bricks")}).exitCode, 2);
+    EXPECT_TRUE(RunCli({QStringLiteral("--help")}).out.contains(QStringLiteral("list styles|colours|parts")));
 }

@@ -45,6 +45,21 @@ const Kind Kinds[] = {{&TForm1::dm1, "floyd"},  {&TForm1::dm2, "stucki"},    {&T
                       {&TForm1::dm4, "jarvis"}, {&TForm1::dm5, "stevenson"}, {&TForm1::dm6, "burkes"},
                       {&TForm1::dm7, "nearest"}};
 
+// Make LDraw (when the style has a model) and Make Map's Save Map into `folder`; the
+// window must say nothing.
+void SaveModelAndMap(ScriptedPlatform& platform, TForm1& form, const QString& folder, bool model)
+{
+    if (model) {
+        platform.fileAnswers.push_back(folder + QStringLiteral("model.ldr"));
+        form.BitBtn8->click();
+    }
+    platform.fileAnswers.push_back(folder + QStringLiteral("map.png"));
+    form.BitBtn11->click();
+    for (const auto& m : platform.messages)
+        ADD_FAILURE() << "window said: " << m.text.toStdString();
+    platform.messages.clear();
+}
+
 TEST(CliWindowIdentity, EveryStyleWithEveryDitherKindGivesTheSameFiles)
 {
     // Some two thousand files, each flushed to disk as it is written: in memory where the
@@ -124,15 +139,7 @@ TEST(CliWindowIdentity, EveryStyleWithEveryDitherKindGivesTheSameFiles)
             form.Button2->click();
             platform.fileAnswers.push_back(win + QStringLiteral("p16.png"));
             form.Button12->click();
-            if (StyleHasModel(AllStyles[s])) {
-                platform.fileAnswers.push_back(win + QStringLiteral("model.ldr"));
-                form.BitBtn8->click();
-            }
-            platform.fileAnswers.push_back(win + QStringLiteral("map.png"));
-            form.BitBtn11->click();
-            for (const auto& m : platform.messages)
-                ADD_FAILURE() << "window said: " << m.text.toStdString();
-            platform.messages.clear();
+            SaveModelAndMap(platform, form, win, StyleHasModel(AllStyles[s]));
 
             // The command line, with the same settings as options.
             QStringList args = {
@@ -189,3 +196,74 @@ TEST(CliWindowIdentity, EveryStyleWithEveryDitherKindGivesTheSameFiles)
 }
 
 } // namespace
+
+TEST(CliWindowIdentity, TheSameSettingsFileGivesTheSameFiles)
+{
+    QTemporaryDir dir;
+    const QString appDir = dir.filePath(QStringLiteral("app"));
+    QDir().mkpath(appDir);
+    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/ldconfig.ldr"),
+                            appDir + QStringLiteral("/ldconfig.ldr")));
+    // The file as the window writes it; the command line reads a copy, as the window's
+    // dialogs write their sections back when they close.
+    const QByteArray settings =
+        "[TForm2]\r\nComboBox2_Text=32x32\r\nCheckBox2_Checked=True\r\nCheckBox44_Checked=True\r\n"
+        "[TForm3]\r\nplate1x2_Checked=True\r\nplate2x2_Checked=True\r\nplate1x4_Checked=True\r\n"
+        "[TForm1]\r\nEdit2_Text=30\r\nComboBox1_Text=1x Plates - studs out\r\n"
+        "CheckBox1_Checked=False\r\nCheckBox5_Checked=True\r\nCheckBox41_Checked=True\r\n"
+        "Contrast_Position=25\r\nSaturation_Position=-40\r\nsbScale_Position=2\r\n"
+        "CheckBox42_Checked=True\r\ndm2_Checked=False\r\ndm3_Checked=True\r\n";
+    const QString ini = dir.filePath(QStringLiteral("copy.ini"));
+    for (const QString& path : {appDir + QStringLiteral("/Tesselka.ini"), ini}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(settings);
+    }
+    const QString photo = QString::fromStdString(test::DataFile("photos/friends_by_Aitzol_Berasategi.jpg"));
+    const QString win = dir.filePath(QStringLiteral("win/")), cli = dir.filePath(QStringLiteral("cli/"));
+    QDir().mkpath(win);
+    QDir().mkpath(cli);
+
+    ScriptedPlatform platform;
+    platform.settingsFile = appDir + QStringLiteral("/Tesselka.ini");
+    TForm1 form(platform, appDir);
+    TForm2 form2(&form);
+    TForm3 form3(&form);
+    form.SetDialogs(&form2, &form3);
+    form.show();
+    platform.fileAnswers.push_back(photo);
+    form.BitBtn1->click();
+    // The stored tone positions apply at the window's next tone change, as after any load.
+    form.GrayScale->setChecked(true);
+    form.GrayScale->setChecked(false);
+    form.BitBtn2->click();
+    form.BitBtn10->click();
+    platform.fileAnswers.push_back(win + QStringLiteral("mosaic.png"));
+    form.Button2->click();
+    platform.fileAnswers.push_back(win + QStringLiteral("p16.png"));
+    form.Button12->click();
+    // The dialogs restore their sections when they show.
+    platform.modalAnswer = [&form2](QDialog& dialog) {
+        dialog.show();
+        if (&dialog == &form2)
+            form2.Button1->click(); // Save Map
+        else
+            dialog.accept();
+        return true;
+    };
+    SaveModelAndMap(platform, form, win, true);
+
+    const QStringList written = cli::RunConvert(
+        cli::ParseConvertOptions(
+            {photo, QStringLiteral("--quiet"), QStringLiteral("--settings"), ini, QStringLiteral("--ldconfig"),
+             appDir + QStringLiteral("/ldconfig.ldr"), QStringLiteral("--mosaic"), cli + QStringLiteral("mosaic.png"),
+             QStringLiteral("--png16"), cli + QStringLiteral("p16.png"), QStringLiteral("--ldraw"),
+             cli + QStringLiteral("model.ldr"), QStringLiteral("--map"), cli + QStringLiteral("map.png")},
+            appDir),
+        {});
+    const QStringList names = QDir(cli).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(QDir(win).entryList(QDir::Files, QDir::Name), names);
+    EXPECT_GE(names.size(), 10); // two pictures, six models, a panel, the totals and their text
+    for (const QString& name : names)
+        EXPECT_TRUE(Bytes(win + name) == Bytes(cli + name)) << name.toStdString() << " differs";
+}
