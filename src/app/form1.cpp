@@ -305,6 +305,7 @@ void TForm1::ConnectHandlers()
             [this](Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) { image1MouseUp(b, m, x, y); });
     connect(image1, &ImgView32::keyDown, this, [this](int key, Qt::KeyboardModifiers m) { image1KeyDown(key, m); });
     connect(image1, &ImgView32::keyUp, this, [this](int key, Qt::KeyboardModifiers m) { image1KeyUp(key, m); });
+    connect(image1, &ImgView32::zoomChanged, this, [this] { image1ZoomChange(); });
 
     connect(Brightness, &QSlider::valueChanged, this, [this] { BrightnessChange(); });
     connect(Contrast, &QSlider::valueChanged, this, [this] { ContrastChange(); });
@@ -335,7 +336,7 @@ void TForm1::FormCreate()
 {
     settingsFile_ = platform_.SettingsFileName(appDir_);
     CreateFormStorage();
-    ReadSaveFolders();
+    ReadRemembered();
     DitherSettings = DitherSettingsRecord{DitherNearest, 8};
     SourcePicture = Bitmap32();
     WorkPicture = Bitmap32();
@@ -451,9 +452,18 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     Qt::KeyboardModifiers held =
         modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (key == Qt::Key_Z && held == Qt::ControlModifier && QApplication::mouseButtons() == Qt::NoButton &&
-        !UndoList.isEmpty())
+    // Not in the middle of a stroke: the history would change under the pen.
+    const bool idle = QApplication::mouseButtons() == Qt::NoButton;
+    const bool ctrl = held == Qt::ControlModifier;
+    if (key == Qt::Key_Z && ctrl && idle && !UndoList.isEmpty())
         Button3Click();
+    else if (((key == Qt::Key_Y && ctrl) || (key == Qt::Key_Z && held == (Qt::ControlModifier | Qt::ShiftModifier))) &&
+             idle && !RedoList.isEmpty())
+        Redo();
+    else if (key == Qt::Key_0 && ctrl)
+        image1->FitToWindow();
+    else if (key == Qt::Key_1 && ctrl)
+        image1->SetZoom(1, image1->viewport()->rect().center());
 }
 
 bool TForm1::Edit2KeyPress(QKeyEvent* event)

@@ -154,6 +154,8 @@ public:
     TColor PenColor = 0;
     int PaletteCount = 0;
     QStringList UndoList;
+    // The lines that redo what Undo took back, latest last; a new edit empties it.
+    QStringList RedoList;
     int ViewWidth = 0;
     int ViewHeight = 0;
     QStringList TotalsList;
@@ -234,8 +236,10 @@ public:
     void image1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
     void image1KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void image1KeyUp(int key, Qt::KeyboardModifiers modifiers);
-    void Button3Click();  // Undo
-    void Button12Click(); // Save 16 x 16
+    void image1ZoomChange(); // remembers whether the view fits the window
+    void Button3Click();     // Undo
+    void Redo();             // Ctrl+Y, Ctrl+Shift+Z
+    void Button12Click();    // Save 16 x 16
 
     // --- LDraw (form1_ldraw.cpp) ------------------------------------------------------
     void BitBtn8Click(); // Make LDraw
@@ -285,6 +289,8 @@ private:
     CellGeometry CurrentGeometry() const;
     void RedrawMosaic(const QRect& changedStuds);
     void PenStep(int px, int py);
+    // Undo and redo: applies the last line of `from` and files its inverse in `to`.
+    void StepEditHistory(QStringList& from, QStringList& to);
     void DropMosaicView();
     void SetViewCursor(int id);
     // The view cursors by number: 0 the arrow, 1 pencil, 2 dropper, 3 bucket.
@@ -303,7 +309,9 @@ private:
     QString pictureFolder_;
     QString pictureName_;
     std::array<QString, SaveKindCount> saveFolders_;
-    void ReadSaveFolders();
+    bool fitRemembered_ = false;
+    void ReadRemembered();
+    void Remember(const char* section, const char* key, const QString& value);
 
     // Load LDraw File (form1_ldraw.cpp): the colour of the last part whose code was
     // found; a part with an unknown code takes it, also from an earlier load.

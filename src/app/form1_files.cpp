@@ -1,9 +1,11 @@
-// The shared file dialogs: what each save offers, and the folders remembered per kind.
+// The shared file dialogs: what each save offers, and what the window remembers in the
+// settings file beside the stored controls: the folders per kind and the view's fit.
 #include "app/form1.h"
 
 #include "common/error.h"
 #include "common/file_path.h"
 #include "settings/ini_file.h"
+#include "widgets/img_view32.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,6 +31,8 @@ constexpr SaveKindInfo SaveKinds[SaveKindCount] = {
 };
 
 const char* const FoldersSection = "Folders";
+const char* const ViewSection = "View";
+const char* const FitKey = "FitToWindow";
 // Before a picture is loaded the start picture has no name of its own.
 const QString UnnamedPicture = QStringLiteral("untitled");
 
@@ -39,17 +43,42 @@ const SaveKindInfo& Info(SaveKind kind)
 
 } // namespace
 
-void TForm1::ReadSaveFolders()
+void TForm1::ReadRemembered()
 {
-    // Remembered folders are a convenience: a settings file that cannot be read is
-    // reported when the storage restores from it, not a second time here.
+    // A settings file that cannot be read is reported when the storage restores from it,
+    // not a second time here.
     try {
         const IniFile ini = IniFile::Load(FilePath(settingsFile_));
         for (int i = 0; i < SaveKindCount; ++i)
             if (std::optional<std::string> folder = ini.Read(FoldersSection, SaveKinds[i].key))
                 saveFolders_[size_t(i)] = QString::fromStdString(*folder);
+        if (ini.Read(ViewSection, FitKey) == "True") {
+            fitRemembered_ = true;
+            image1->FitToWindow();
+        }
     } catch (const Error&) {
     }
+}
+
+void TForm1::Remember(const char* section, const char* key, const QString& value)
+{
+    // Remembering is a convenience: the command goes ahead when the settings file cannot
+    // be written, and closing the window reports that failure.
+    try {
+        const std::string path = FilePath(settingsFile_);
+        IniFile ini = IniFile::Load(path);
+        ini.Write(section, key, value.toStdString());
+        ini.Save(path);
+    } catch (const Error&) {
+    }
+}
+
+void TForm1::image1ZoomChange()
+{
+    if (image1->Fitted() == fitRemembered_)
+        return;
+    fitRemembered_ = image1->Fitted();
+    Remember(ViewSection, FitKey, fitRemembered_ ? QStringLiteral("True") : QStringLiteral("False"));
 }
 
 void TForm1::SetPictureName(const QString& path)
@@ -85,15 +114,7 @@ bool TForm1::ExecuteSaveDialog(SaveKind kind, QWidget* parent)
         return false;
     QString& folder = saveFolders_[size_t(kind)];
     folder = QFileInfo(SaveDialog1.FileName).absolutePath();
-    // Remembering is a convenience: the save itself goes ahead when the settings file
-    // cannot be written, and closing the window reports that failure.
-    try {
-        const std::string path = FilePath(settingsFile_);
-        IniFile ini = IniFile::Load(path);
-        ini.Write(FoldersSection, info.key, folder.toStdString());
-        ini.Save(path);
-    } catch (const Error&) {
-    }
+    Remember(FoldersSection, info.key, folder);
     return true;
 }
 

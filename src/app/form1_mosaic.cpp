@@ -194,6 +194,7 @@ void TForm1::PenStep(int px, int py)
 {
     const EditResult edit = PenEdit(StudImage, CurrentGeometry(), px, py, PenColor);
     UndoList.append(QString::fromStdString(edit.undoLine));
+    RedoList.clear();
     // A drag that began as a dropper press records lines too; Undo must be reachable.
     Button3->setEnabled(true);
     RedrawMosaic(edit.changedStuds);
@@ -201,9 +202,11 @@ void TForm1::PenStep(int px, int py)
 
 void TForm1::image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers, int x, int y)
 {
-    const int px = x + image1->OffsetHorz(), py = y + image1->OffsetVert();
-    PressX = px;
-    PressY = py;
+    // The press point in view pixels, for panning; the edits take the picture point.
+    PressX = x + image1->OffsetHorz();
+    PressY = y + image1->OffsetVert();
+    const QPoint picturePoint = image1->PicturePoint(x, y);
+    const int px = picturePoint.x(), py = picturePoint.y();
     try {
         if (Stage == 2 && AltHeld(modifiers)) {
             const TColor shown = WinColor(image1->ShownColorAt(x, y));
@@ -214,6 +217,7 @@ void TForm1::image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers, i
         } else if (Stage == 2 && CtrlHeld(modifiers)) {
             const EditResult edit = FillEdit(StudImage, CurrentGeometry(), px, py, PenColor);
             UndoList.append(QString::fromStdString(edit.undoLine));
+            RedoList.clear();
             RedrawMosaic(edit.changedStuds);
         } else if (ToolMode == 1) {
             DragActive = 1;
@@ -250,7 +254,8 @@ void TForm1::image1MouseMove(Qt::KeyboardModifiers modifiers, int x, int y)
     } else {
         SetViewCursor(crPencil);
         try {
-            PenStep(x + h, y + v);
+            const QPoint p = image1->PicturePoint(x, y);
+            PenStep(p.x(), p.y());
         } catch (const Error& e) {
             ShowError(e);
         }
@@ -297,19 +302,33 @@ void TForm1::image1KeyUp(int key, Qt::KeyboardModifiers modifiers)
 
 void TForm1::Button3Click()
 {
-    if (UndoList.isEmpty())
+    StepEditHistory(UndoList, RedoList);
+    Button3->setEnabled(!UndoList.isEmpty());
+}
+
+void TForm1::Redo()
+{
+    StepEditHistory(RedoList, UndoList);
+    Button3->setEnabled(!UndoList.isEmpty());
+}
+
+void TForm1::StepEditHistory(QStringList& from, QStringList& to)
+{
+    if (from.isEmpty())
         return;
     try {
-        const QRect changed = UndoEdit(StudImage, CurrentGeometry(), UndoList.last().toStdString());
+        // The line that takes this step back again is read before the step changes the cells.
+        const std::string line = from.last().toStdString();
+        const std::string back = InverseEditLine(StudImage, CurrentGeometry(), line);
+        const QRect changed = UndoEdit(StudImage, CurrentGeometry(), line);
+        to.append(QString::fromStdString(back));
         RedrawMosaic(changed);
     } catch (const Error& e) {
         ShowError(e);
     }
     // The edit is taken back before the view is drawn, so the line goes even when the
     // drawing is refused; keeping it would apply it a second time.
-    UndoList.removeLast();
-    if (UndoList.isEmpty())
-        Button3->setEnabled(false);
+    from.removeLast();
 }
 
 void TForm1::Button12Click()

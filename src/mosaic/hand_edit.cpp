@@ -142,4 +142,17 @@ QRect UndoEdit(Bitmap32& studImage, const CellGeometry& geometry, std::string_vi
     return QRect(cell, QSize(1, 1));
 }
 
+std::string InverseEditLine(const Bitmap32& studImage, const CellGeometry& geometry, std::string_view line)
+{
+    UndoRecord r = ParseUndoLine(line);
+    if (r.kind == UndoRecord::Fill) {
+        std::swap(r.colour1, r.colour2);
+        return FormatUndoLine(r);
+    }
+    const QPoint cell = StudCellOf(r.x, r.y, geometry);
+    const bool changes = IsColour(r.colour1) && studImage.Contains(cell.x(), cell.y());
+    r.colour1 = changes ? int64_t(studImage.ColorAt(cell.x(), cell.y())) : -1;
+    return FormatUndoLine(r);
+}
+
 } // namespace tesselka

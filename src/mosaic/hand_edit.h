@@ -66,5 +66,9 @@ EditResult FillEdit(Bitmap32& studImage, const CellGeometry& geometry, int px, i
 // recorded colour is -1 (a press outside the mosaic) changes nothing, also when the
 // point lies inside the mosaic at the current geometry. Returns the studs changed.
 QRect UndoEdit(Bitmap32& studImage, const CellGeometry& geometry, std::string_view line);
+// The line that takes back what UndoEdit(line) would do now, for redo: a pen line with
+// the cell's present colour (-1 when the line changes nothing), a fill line with its
+// two colours swapped. Throws as ParseUndoLine.
+std::string InverseEditLine(const Bitmap32& studImage, const CellGeometry& geometry, std::string_view line);
 
 } // namespace tesselka

@@ -5,10 +5,42 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include <QWheelEvent>
+
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace tesselka {
+
+namespace {
+
+// The zooms the wheel steps through: whole multiples and fractions keep the cells of a
+// mosaic equally wide.
+constexpr double ZoomLadder[] = {1.0 / 32, 1.0 / 24, 1.0 / 16, 1.0 / 12, 1.0 / 8, 1.0 / 6, 1.0 / 4,
+                                 1.0 / 3,  1.0 / 2,  2.0 / 3,  1,        1.5,     2,       3,
+                                 4,        6,        8,        12,       16,      24,      32};
+// One notch of a common mouse wheel, in eighths of a degree.
+constexpr int WheelNotch = 120;
+
+// The picture pixel that view pixel v shows.
+int PictureOf(long long v, double zoom)
+{
+    return int(std::floor(double(v) / zoom));
+}
+
+// The first view pixel that shows picture pixel p or one after it.
+long long FirstViewOf(long long p, double zoom)
+{
+    long long v = (long long)std::ceil(double(p) * zoom);
+    while (PictureOf(v - 1, zoom) >= p)
+        --v;
+    while (PictureOf(v, zoom) < p)
+        ++v;
+    return v;
+}
+
+} // namespace
 
 bool LayerVisible(const BitmapLayer& layer)
 {
@@ -98,6 +130,9 @@ void ImgView32::Changed()
 {
     ++revision_;
     fullDirty_ = true;
+    reducedFullDirty_ = true;
+    if (fit_)
+        zoom_ = FitZoom();
     UpdateScrollBars();
     viewport()->update();
 }
@@ -107,7 +142,8 @@ void ImgView32::ChangedRect(const QRect& pictureRect)
     if (pictureRect.isEmpty())
         return;
     dirty_ |= pictureRect;
-    viewport()->update(pictureRect.translated(-OffsetHorz(), -OffsetVert()));
+    reducedDirty_ |= pictureRect;
+    viewport()->update(ViewRect(pictureRect).translated(-OffsetHorz(), -OffsetVert()));
 }
 
 BitmapLayer* ImgView32::AddBitmapLayer()
@@ -132,6 +168,7 @@ void ImgView32::ClearLayers()
 void ImgView32::LayersChanged()
 {
     fullDirty_ = true;
+    reducedFullDirty_ = true;
     viewport()->update();
 }
 
@@ -151,12 +188,87 @@ void ImgView32::Scroll(int dx, int dy)
     viewport()->update();
 }
 
+QSize ImgView32::ViewSize() const
+{
+    return QSize(int(FirstViewOf(bitmap_.Width(), zoom_)), int(FirstViewOf(bitmap_.Height(), zoom_)));
+}
+
+QRect ImgView32::ViewRect(const QRect& pictureRect) const
+{
+    const long long left = FirstViewOf(pictureRect.left(), zoom_);
+    const long long top = FirstViewOf(pictureRect.top(), zoom_);
+    const long long right = FirstViewOf(pictureRect.right() + 1LL, zoom_);
+    const long long bottom = FirstViewOf(pictureRect.bottom() + 1LL, zoom_);
+    return QRect(int(left), int(top), int(right - left), int(bottom - top));
+}
+
+QPoint ImgView32::PicturePoint(int clientX, int clientY) const
+{
+    return QPoint(PictureOf((long long)clientX + OffsetHorz(), zoom_),
+                  PictureOf((long long)clientY + OffsetVert(), zoom_));
+}
+
+double ImgView32::FitZoom() const
+{
+    if (bitmap_.Empty())
+        return 1;
+    // The area without scroll bars: a fitted picture needs none.
+    const QSize area = maximumViewportSize();
+    const double zoom = std::min(double(area.width()) / bitmap_.Width(), double(area.height()) / bitmap_.Height());
+    return std::clamp(zoom, MinZoom, MaxZoom);
+}
+
+void ImgView32::SetZoom(double zoom, QPoint anchor)
+{
+    ApplyZoom(zoom, anchor, false);
+}
+
+void ImgView32::ZoomStep(int steps, QPoint anchor)
+{
+    double zoom = zoom_;
+    for (; steps > 0; --steps) {
+        const double* next = std::upper_bound(std::begin(ZoomLadder), std::end(ZoomLadder), zoom * (1 + 1e-9));
+        zoom = next == std::end(ZoomLadder) ? MaxZoom : *next;
+    }
+    for (; steps < 0; ++steps) {
+        const double* next = std::lower_bound(std::begin(ZoomLadder), std::end(ZoomLadder), zoom * (1 - 1e-9));
+        zoom = next == std::begin(ZoomLadder) ? MinZoom : *(next - 1);
+    }
+    ApplyZoom(zoom, anchor, false);
+}
+
+void ImgView32::FitToWindow()
+{
+    ApplyZoom(FitZoom(), QPoint(), true);
+}
+
+void ImgView32::ApplyZoom(double zoom, QPoint anchor, bool fit)
+{
+    zoom = std::clamp(zoom, MinZoom, MaxZoom);
+    const bool changed = zoom != zoom_ || fit != fit_;
+    // The picture point under the anchor, in fractions of a picture pixel.
+    const double x = (anchor.x() + OffsetHorz()) / zoom_;
+    const double y = (anchor.y() + OffsetVert()) / zoom_;
+    zoom_ = zoom;
+    fit_ = fit;
+    reducedFullDirty_ = true;
+    UpdateScrollBars();
+    horizontalScrollBar()->setValue(int(std::lround(x * zoom_ - anchor.x())));
+    verticalScrollBar()->setValue(int(std::lround(y * zoom_ - anchor.y())));
+    viewport()->update();
+    if (changed)
+        emit zoomChanged();
+}
+
 void ImgView32::UpdateScrollBars()
 {
-    QSize area = viewport()->size();
-    horizontalScrollBar()->setRange(0, std::max(0, bitmap_.Width() - area.width()));
+    const QSize size = ViewSize();
+    // A picture that fits without scroll bars gets none, though they show right now.
+    const QSize whole = maximumViewportSize();
+    const QSize area = size.width() <= whole.width() && size.height() <= whole.height() ? whole : viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, size.width() - area.width()));
     horizontalScrollBar()->setPageStep(area.width());
-    verticalScrollBar()->setRange(0, std::max(0, bitmap_.Height() - area.height()));
+    verticalScrollBar()->setRange(0, std::max(0, size.height() - area.height()));
     verticalScrollBar()->setPageStep(area.height());
 }
 
@@ -192,13 +304,65 @@ const ::tesselka::Bitmap32& ImgView32::Composed() const
     return composed_;
 }
 
+const ::tesselka::Bitmap32& ImgView32::Reduced() const
+{
+    const ::tesselka::Bitmap32& shown = Composed();
+    const QSize size = ViewSize();
+    QRect region; // view pixels to recompute
+    if (reducedFullDirty_ || reducedZoom_ != zoom_ || reduced_.Width() != size.width() ||
+        reduced_.Height() != size.height()) {
+        reduced_ = ::tesselka::Bitmap32(size.width(), size.height());
+        region = QRect(QPoint(0, 0), size);
+    } else {
+        region = ViewRect(reducedDirty_) & QRect(QPoint(0, 0), size);
+    }
+    reducedZoom_ = zoom_;
+    reducedFullDirty_ = false;
+    reducedDirty_ = QRect();
+    if (region.isEmpty())
+        return reduced_;
+    // Each view pixel covers picture columns [PictureOf(v), PictureOf(v + 1)): at least
+    // one, as the zoom is below 1. Sums per view column over the picture rows of one view row.
+    const int firstColumn = PictureOf(region.left(), zoom_);
+    const int endColumn = std::min(shown.Width(), PictureOf(region.right() + 1LL, zoom_));
+    std::vector<int> viewColumn(size_t(endColumn - firstColumn));
+    for (int v = region.left(); v <= region.right(); ++v)
+        for (int x = std::max(firstColumn, PictureOf(v, zoom_)); x < std::min(endColumn, PictureOf(v + 1LL, zoom_));
+             ++x)
+            viewColumn[size_t(x - firstColumn)] = v - region.left();
+    std::vector<uint64_t> sums(size_t(region.width()) * 4);
+    for (int v = region.top(); v <= region.bottom(); ++v) {
+        std::fill(sums.begin(), sums.end(), 0);
+        const int y0 = PictureOf(v, zoom_), y1 = std::min(shown.Height(), PictureOf(v + 1LL, zoom_));
+        for (int y = y0; y < y1; ++y) {
+            const TColor32* row = shown.Row(y);
+            for (int x = firstColumn; x < endColumn; ++x) {
+                const TColor32 c = row[x];
+                uint64_t* s = &sums[size_t(viewColumn[size_t(x - firstColumn)]) * 4];
+                s[0] += (c >> 16) & 0xFF;
+                s[1] += (c >> 8) & 0xFF;
+                s[2] += c & 0xFF;
+                ++s[3];
+            }
+        }
+        TColor32* out = reduced_.Row(v) + region.left();
+        for (int i = 0; i < region.width(); ++i) {
+            const uint64_t* s = &sums[size_t(i) * 4];
+            const uint64_t n = std::max<uint64_t>(s[3], 1), half = n / 2;
+            out[i] = 0xFF000000u | TColor32((s[0] + half) / n) << 16 | TColor32((s[1] + half) / n) << 8 |
+                     TColor32((s[2] + half) / n);
+        }
+    }
+    return reduced_;
+}
+
 TColor32 ImgView32::ShownColorAt(int clientX, int clientY) const
 {
     const ::tesselka::Bitmap32& shown = Composed();
-    int px = clientX + OffsetHorz(), py = clientY + OffsetVert();
-    if (!shown.Contains(px, py))
+    const QPoint p = PicturePoint(clientX, clientY);
+    if (!shown.Contains(p.x(), p.y()))
         return clWhite32;
-    return shown.Pixel(px, py) | 0xFF000000u;
+    return shown.Pixel(p.x(), p.y()) | 0xFF000000u;
 }
 
 void ImgView32::SetScreenCursor(int id, const QCursor& cursor)
@@ -210,23 +374,66 @@ void ImgView32::SetScreenCursor(int id, const QCursor& cursor)
 void ImgView32::paintEvent(QPaintEvent*)
 {
     QPainter painter(viewport());
-    const ::tesselka::Bitmap32& shown = Composed();
-    if (shown.Empty())
+    if (bitmap_.Empty())
         return;
     // Only the visible part is handed to the painter: the view may be many megapixels.
-    const QRect visible = QRect(OffsetHorz(), OffsetVert(), viewport()->width(), viewport()->height()) &
-                          QRect(0, 0, shown.Width(), shown.Height());
+    const QRect visible =
+        QRect(OffsetHorz(), OffsetVert(), viewport()->width(), viewport()->height()) & QRect(QPoint(0, 0), ViewSize());
     if (visible.isEmpty())
         return;
-    const uchar* first = reinterpret_cast<const uchar*>(shown.Row(visible.top()) + visible.left());
-    QImage image(first, visible.width(), visible.height(), shown.Width() * 4, QImage::Format_RGB32);
-    painter.drawImage(QPoint(visible.left() - OffsetHorz(), visible.top() - OffsetVert()), image);
+    const QPoint at(visible.left() - OffsetHorz(), visible.top() - OffsetVert());
+    if (zoom_ <= 1) {
+        const ::tesselka::Bitmap32& shown = zoom_ == 1 ? Composed() : Reduced();
+        const uchar* first = reinterpret_cast<const uchar*>(shown.Row(visible.top()) + visible.left());
+        painter.drawImage(at,
+                          QImage(first, visible.width(), visible.height(), shown.Width() * 4, QImage::Format_RGB32));
+        return;
+    }
+    // Enlarged by the view's own rule rather than the painter's, so that what is shown
+    // under a point is exactly the pixel that PicturePoint names.
+    const ::tesselka::Bitmap32& shown = Composed();
+    QImage image(visible.size(), QImage::Format_RGB32);
+    std::vector<int> columns(size_t(visible.width()));
+    for (int i = 0; i < visible.width(); ++i)
+        columns[size_t(i)] = PictureOf(visible.left() + (long long)i, zoom_);
+    int lastRow = -1;
+    for (int j = 0; j < visible.height(); ++j) {
+        auto* out = reinterpret_cast<TColor32*>(image.scanLine(j));
+        const int y = PictureOf(visible.top() + (long long)j, zoom_);
+        if (y == lastRow) {
+            std::memcpy(out, image.scanLine(j - 1), size_t(visible.width()) * sizeof(TColor32));
+            continue;
+        }
+        const TColor32* row = shown.Row(y);
+        for (int i = 0; i < visible.width(); ++i)
+            out[i] = row[columns[size_t(i)]];
+        lastRow = y;
+    }
+    painter.drawImage(at, image);
 }
 
 void ImgView32::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    if (fit_) {
+        zoom_ = FitZoom();
+        reducedFullDirty_ = true;
+    }
     UpdateScrollBars();
+}
+
+void ImgView32::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    wheelRest_ += event->angleDelta().y();
+    const int steps = wheelRest_ / WheelNotch;
+    wheelRest_ -= steps * WheelNotch;
+    if (steps != 0)
+        ZoomStep(steps, event->position().toPoint());
+    event->accept();
 }
 
 void ImgView32::mousePressEvent(QMouseEvent* event)
