@@ -3,12 +3,13 @@
 # through the real file dialog, press Dither Image and Make Mosaic, then grab the screen.
 # Needs xvfb, x11-apps (xwd), xdotool and imagemagick on the developer's machine.
 # Usage: screenshot.sh OUT.png [PICTURE]   (with PICTURE: load, dither, make mosaic)
+# XVFB_DISPLAY picks the first display number to try (99 by default).
 set -euo pipefail
 out=$(realpath -m "${1:?usage: screenshot.sh OUT.png [PICTURE]}")
 picture=${2:+$(realpath "$2")}
 build=${BUILD:-build}
 export out picture build
-xvfb-run -a -s "-screen 0 1000x800x24" bash -c '
+xvfb-run -a -n "${XVFB_DISPLAY:-99}" -s "-screen 0 1000x800x24" bash -c '
   set -e
   "$build/bin/tesselka" &
   app=$!

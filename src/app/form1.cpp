@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
+#include <QStatusBar>
 
 namespace tesselka {
 
@@ -39,6 +40,7 @@ constexpr int ViewLeft = 328;
 constexpr int ViewTop = 8;
 constexpr int ViewRightMargin = 16;
 constexpr int ViewBottomMargin = 39;
+constexpr int StatusHeight = 18;
 
 template <typename T>
 T* Make(QWidget* parent, const char* name, int left, int top, int width, int height)
@@ -244,6 +246,10 @@ void TForm1::CreateControls()
     // The scaling line sits under the view, where it has room to be read.
     Label5 = MakeLabel(this, "Label5", "", ViewLeft, DesignHeight - ViewBottomMargin + 6, 400);
     Label13 = MakeLabel(this, "Label13", "", 8, 718, 158);
+    // What the last command did, along the bottom edge under every other control.
+    StatusBar1 = Make<QStatusBar>(this, "StatusBar1", 0, DesignHeight - StatusHeight, DesignWidth, StatusHeight);
+    FitGroupFrames();
+    SetToolTips();
 
     OpenPictureDialog.kind = FileDialogKind::OpenPicture;
     OpenPictureDialog.Filter = QStringLiteral(
@@ -418,6 +424,81 @@ void TForm1::FormResize()
         resize(std::max(width(), MinWidth), std::max(height(), MinHeight));
     image1->setGeometry(ViewLeft, ViewTop, width() - ViewLeft - ViewRightMargin, height() - ViewTop - ViewBottomMargin);
     Label5->move(ViewLeft, height() - ViewBottomMargin + 6);
+    StatusBar1->setGeometry(0, height() - StatusHeight, width(), StatusHeight);
+}
+
+void TForm1::ShowStatus(const QString& text)
+{
+    StatusBar1->showMessage(text);
+}
+
+void TForm1::FitGroupFrames()
+{
+    // The design puts the first control of a group 16 pixels down, under a frame line
+    // that runs through the middle of the caption. The style's own frame starts under
+    // the caption and so would cross that control: draw it the designed way, at half
+    // the caption font's height.
+    const int middle = QFontMetrics(font()).height() / 2;
+    for (QGroupBox* box : {GroupBox1, GroupBox2, GroupBox3})
+        box->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px; "
+                                          "margin-top: %1px; }"
+                                          "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }")
+                               .arg(middle));
+}
+
+void TForm1::SetToolTips()
+{
+    const std::pair<QWidget*, const char*> tips[] = {
+        {Image2, "The colours in use; click one to draw with it"},
+        {BitBtn5, "Tick every colour"},
+        {BitBtn9, "Untick every colour"},
+        {BitBtn12, "Tick the usual colours only"},
+        {dm1, "Floyd Steinberg: spreads each stud's colour error over four neighbours"},
+        {dm2, "Stucki: spreads the error widely, for smooth shades"},
+        {dm3, "Sierra: spreads the error over ten neighbours"},
+        {dm4, "Jarvis, Judice & Ninke: spreads the error over twelve neighbours"},
+        {dm5, "Stevenson & Arce: spreads the error in a wide pattern"},
+        {dm6, "Burkes: spreads the error over seven neighbours"},
+        {dm7, "No dithering: each stud takes the nearest colour"},
+        {Edit2, "The width of the mosaic in studs"},
+        {ComboBox1, "The parts the mosaic is built from and how they stand"},
+        {BitBtn1, "Open the picture to turn into a mosaic"},
+        {BitBtn2, "Reduce the picture to the ticked colours and to the mosaic's studs"},
+        {BitBtn10, "Draw the mosaic; then click to draw, Ctrl+click to fill, Alt+click to pick a colour"},
+        {BitBtn8, "Write the mosaic as an LDraw model"},
+        {BitBtn7, "Show the loaded picture again, with the tone controls reset"},
+        {BitBtn11, "Print or save the build map: numbered panels and colour totals"},
+        {CheckBox42, "Lines between studs of different colours and around the mosaic"},
+        {CheckBox43, "Lines between studs of the same colour"},
+        {CheckBox44, "Red lines every 8 studs, to count by"},
+        {sbScale, "The size of the studs in the view"},
+        {Button3, "Undo the last edit (Ctrl+Z); Ctrl+Y redoes it"},
+        {image1, "Ctrl+wheel zooms, Ctrl+0 fits the window, Ctrl+1 shows actual size; Space+drag moves"},
+        {Brightness, "Brightness of the picture before dithering"},
+        {Contrast, "Contrast of the picture before dithering"},
+        {Saturation, "Colour strength of the picture before dithering"},
+        {Darkness, "Darkens the dark parts of the picture"},
+        {Lightness, "Lightens the light parts of the picture"},
+        {Splitlight, "Repeats the picture's range of light: bands of light and dark"},
+        {Button6, "Reset Brightness to 0"},
+        {Button7, "Reset Contrast to 0"},
+        {Button8, "Reset Saturation to 0"},
+        {Button9, "Reset Darkness to 0"},
+        {Button10, "Reset Lightness to 0"},
+        {GrayScale, "Turn the picture grey"},
+        {Invert, "Invert the picture's colours"},
+        {CheckBox45, "Dither again after every change"},
+        {CheckBox46, "Make the mosaic again after every change"},
+        {Button2, "Save the picture in the view as PNG"},
+        {Button1, "Open an LDraw model made by this program"},
+        {Button4, "Save these settings to a file"},
+        {Button5, "Load settings from a file"},
+        {Button12, "Save the mosaic as a PNG picture with 16 x 16 pixels per stud"},
+        {Button11, "Open a picture already in brick colours, without dithering it"},
+        {LayerOpacity, "How strongly the picture shows over the mosaic"},
+    };
+    for (const auto& [widget, tip] : tips)
+        widget->setToolTip(QString::fromUtf8(tip));
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event)

@@ -32,6 +32,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QStatusBar;
 
 namespace tesselka {
 
@@ -128,6 +129,7 @@ public:
     QSlider* LayerOpacity = nullptr;
     QLabel* Label5 = nullptr;  // scaling line
     QLabel* Label13 = nullptr; // drawing position
+    QStatusBar* StatusBar1 = nullptr;
     FileDialog OpenPictureDialog;
     FileDialog OpenDialog1;
     FileDialog SaveDialog1;
@@ -175,6 +177,8 @@ public:
     // Shows a core error in the standard error box.
     void ShowError(const std::exception& error);
     void ShowInfo(const QString& text);
+    // The status bar's line: what the last command did.
+    void ShowStatus(const QString& text);
 
     // --- File dialogs (form1_files.cpp) -----------------------------------------------
     // The shared save dialog for `kind` over `parent` (this window by default): the
@@ -269,6 +273,8 @@ protected:
 
 private:
     void CreateControls();
+    void FitGroupFrames();
+    void SetToolTips();
     void ConnectHandlers();
 
     Platform& platform_;

@@ -9,7 +9,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tesselka"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tesselka"));
+    // No display name: the platform would append it to every caption, and the main
+    // window's caption is the program's own. Message boxes fall back to the name.
 
     tesselka::QtPlatform platform;
     tesselka::TForm1 form1(platform, QApplication::applicationDirPath());

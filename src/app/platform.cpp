@@ -2,17 +2,71 @@
 
 #include "settings/settings_path.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QStringList>
 
 namespace tesselka {
+
+namespace {
+
+// Commands shorter than this finish before a dialog would be worth reading.
+constexpr int ProgressDelayMs = 1000;
+constexpr int ProgressSteps = 1000;
+
+class DialogProgress : public Progress
+{
+public:
+    DialogProgress(QWidget* parent, const QString& text) : parent_(parent), text_(text) { clock_.start(); }
+
+    bool Step(int done, int total) override
+    {
+        if (!dialog_) {
+            if (clock_.elapsed() < ProgressDelayMs)
+                return true;
+            // Window-modal: the window's controls take no input while the command runs,
+            // but it still repaints.
+            dialog_ = std::make_unique<QProgressDialog>(text_, QStringLiteral("Cancel"), 0, ProgressSteps, parent_);
+            dialog_->setWindowModality(Qt::WindowModal);
+            dialog_->setMinimumDuration(0);
+            dialog_->setAutoReset(false);
+            dialog_->setAutoClose(false);
+            dialog_->show();
+        }
+        const int value = total > 0 ? int(int64_t(done) * ProgressSteps / total) : 0;
+        dialog_->setValue(std::clamp(value, 0, ProgressSteps));
+        // setValue lets the dialog see its Cancel button only when the value moves.
+        QCoreApplication::processEvents();
+        return !dialog_->wasCanceled();
+    }
+
+private:
+    QWidget* parent_;
+    QString text_;
+    QElapsedTimer clock_;
+    std::unique_ptr<QProgressDialog> dialog_;
+};
+
+} // namespace
+
+BusyCursor::BusyCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
 
 QString ToQtNameFilters(const QString& filter)
 {
@@ -90,6 +144,11 @@ int QtPlatform::ColorDepth()
 QString QtPlatform::SettingsFileName(const QString& appDir)
 {
     return SettingsFilePath(appDir);
+}
+
+std::unique_ptr<Progress> QtPlatform::StartProgress(QWidget* parent, const QString& text)
+{
+    return std::make_unique<DialogProgress>(parent, text);
 }
 
 void QtPlatform::PrintPreview(QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& render)

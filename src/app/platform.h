@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QDialog;
@@ -29,6 +30,26 @@ struct FileDialog
     QString Folder;
 };
 
+// The user's view of a long command, from its start until it is destroyed.
+class Progress
+{
+public:
+    virtual ~Progress() = default;
+    // Reports `done` of `total`; false once the user has asked to cancel.
+    virtual bool Step(int done, int total) = 0;
+};
+
+// The busy cursor, from construction to destruction: shown at once for every command
+// that may take longer than half a second.
+class BusyCursor
+{
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
 // Everything that would block a test or needs a person: dialogs, message boxes, the
 // display. The windows receive one at construction; the real program uses QtPlatform,
 // the tests a scripted one.
@@ -47,6 +68,8 @@ public:
     virtual int ColorDepth() = 0;
     // The settings file of the program installed in `appDir`.
     virtual QString SettingsFileName(const QString& appDir) = 0;
+    // Starts reporting a long command that can stop cleanly: `text` says what it does.
+    virtual std::unique_ptr<Progress> StartProgress(QWidget* parent, const QString& text) = 0;
     // Shows a composed document in a print preview, from which the user prints it;
     // `render` draws the document on whichever printer it is handed.
     virtual void PrintPreview(QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& render) = 0;
@@ -61,6 +84,8 @@ public:
     bool ExecModal(QDialog& dialog) override;
     int ColorDepth() override;
     QString SettingsFileName(const QString& appDir) override;
+    // A progress dialog with Cancel, once the command has run for about a second.
+    std::unique_ptr<Progress> StartProgress(QWidget* parent, const QString& text) override;
     void PrintPreview(QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& render) override;
 };
 

@@ -2,6 +2,8 @@
 
 #include "app/platform.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QDialog>
 #include <QPrinter>
 #include <QString>
@@ -35,6 +37,13 @@ public:
     // Print previews render straight to this PDF file (nothing is rendered when empty).
     QString printPdfPath;
     int printCount = 0;
+    // Long commands: what they said they do, their steps, and the step at which the user
+    // presses Cancel (never when negative). Each step notes whether the busy cursor showed.
+    std::vector<QString> progressTexts;
+    int progressSteps = 0;
+    int cancelAtStep = -1;
+    bool busyAtEveryStep = true;
+
     // The windows' settings file: a fresh one per platform, never the build folder's.
     QTemporaryDir settingsDir;
     QString settingsFile = settingsDir.filePath(QStringLiteral("Tesselka.ini"));
@@ -59,6 +68,23 @@ public:
     }
     int ColorDepth() override { return colorDepth; }
     QString SettingsFileName(const QString&) override { return settingsFile; }
+    std::unique_ptr<Progress> StartProgress(QWidget*, const QString& text) override
+    {
+        progressTexts.push_back(text);
+        struct Scripted : Progress
+        {
+            ScriptedPlatform& platform;
+            explicit Scripted(ScriptedPlatform& p) : platform(p) {}
+            bool Step(int, int) override
+            {
+                const QCursor* cursor = QApplication::overrideCursor();
+                platform.busyAtEveryStep &= cursor && cursor->shape() == Qt::WaitCursor;
+                const int step = platform.progressSteps++;
+                return platform.cancelAtStep < 0 || step < platform.cancelAtStep;
+            }
+        };
+        return std::make_unique<Scripted>(*this);
+    }
     void PrintPreview(QWidget*, QPrinter& printer, const std::function<void(QPrinter&)>& render) override
     {
         ++printCount;
