@@ -474,6 +474,7 @@ void TForm1::SetToolTips()
         {sbScale, "The size of the studs in the view"},
         {Button3, "Undo the last edit (Ctrl+Z); Ctrl+Y redoes it"},
         {image1, "Ctrl+wheel zooms, Ctrl+0 fits the window, Ctrl+1 shows actual size; Space+drag moves"},
+        {Panel43, "The picture's tone, set before dithering"},
         {Brightness, "Brightness of the picture before dithering"},
         {Contrast, "Contrast of the picture before dithering"},
         {Saturation, "Colour strength of the picture before dithering"},

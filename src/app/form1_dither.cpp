@@ -15,6 +15,7 @@ namespace tesselka {
 
 void TForm1::BitBtn2Click()
 {
+    const BusyCursor busy;
     try {
         const std::pair<QRadioButton*, DitherKind> kinds[] = {
             {dm1, DitherFloydSteinberg}, {dm2, DitherStucki}, {dm3, DitherSierra},  {dm4, DitherJarvisJudiceNinke},
@@ -41,7 +42,14 @@ void TForm1::BitBtn2Click()
         // The index buffer and the full-size picture are kept between runs: with Auto
         // dither this runs after every click.
         std::optional<StudGrids> grids;
-        DitherToStudGrids(WorkPicture, palette, request, reducedPicture_, grids);
+        const std::unique_ptr<Progress> progress =
+            platform().StartProgress(this, QStringLiteral("Dithering the picture"));
+        // A cancelled run stops before anything the window shows or keeps has changed.
+        if (!DitherToStudGrids(WorkPicture, palette, request, reducedPicture_, grids,
+                               [&progress](int done, int total) { return progress->Step(done, total); })) {
+            ShowStatus(QStringLiteral("Dither Image cancelled"));
+            return;
+        }
         reducedPicture_.ToBitmap32(ditheredPicture_);
         if (grids) {
             StudImage = std::move(grids->studImage);

@@ -10,9 +10,36 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLineEdit>
 
 namespace tesselka {
+
+namespace {
+
+// The parts a written model places: its part lines ("1 <colour> <position> <matrix>
+// <part>.dat"); lines that place another model file are not parts.
+int CountModelParts(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    int parts = 0;
+    for (std::string line; std::getline(in, line);) {
+        const QString text = QString::fromStdString(line).trimmed();
+        parts += text.startsWith(QLatin1String("1 ")) && text.endsWith(QLatin1String(".dat"), Qt::CaseInsensitive);
+    }
+    return parts;
+}
+
+// 10003 as "10 003".
+QString GroupedNumber(int n)
+{
+    QString digits = QString::number(n);
+    for (int i = int(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(i, QLatin1Char(' '));
+    return digits;
+}
+
+} // namespace
 
 void TForm1::BitBtn8Click()
 {
@@ -29,9 +56,28 @@ void TForm1::BitBtn8Click()
         ShowInfo(QStringLiteral("Sorry i can't do that yet."));
         return;
     }
+    const BusyCursor busy;
     try {
-        WriteModels(StudImage, ColorSlots, SelectedColors, SourcePicture.Width(), SourcePicture.Height(), style,
-                    Form3()->AllowedSizes(), FilePath(SaveDialog1.FileName));
+        const std::unique_ptr<Progress> progress =
+            platform().StartProgress(this, QStringLiteral("Writing the LDraw model"));
+        bool cancelled = false;
+        const std::vector<std::string> files =
+            WriteModels(StudImage, ColorSlots, SelectedColors, SourcePicture.Width(), SourcePicture.Height(), style,
+                        Form3()->AllowedSizes(), FilePath(SaveDialog1.FileName), [&](int done, int total) {
+                            cancelled = !progress->Step(done, total);
+                            return !cancelled;
+                        });
+        QStringList names;
+        int parts = 0;
+        for (const std::string& file : files) {
+            names << QFileInfo(QString::fromStdString(file)).fileName();
+            parts += CountModelParts(file);
+        }
+        ShowStatus(QStringLiteral("%1 %2 model file%3, %4 parts: %5")
+                       .arg(cancelled ? QStringLiteral("Make LDraw cancelled; wrote") : QStringLiteral("Wrote"))
+                       .arg(files.size())
+                       .arg(files.size() == 1 ? QString() : QStringLiteral("s"), GroupedNumber(parts),
+                            names.join(QStringLiteral(", "))));
     } catch (const Error& e) {
         ShowError(e);
     }

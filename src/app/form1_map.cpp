@@ -47,7 +47,10 @@ void TForm1::BitBtn11Click()
         MapJob job{StudImage, ColorSlots, SelectedColors,     PaletteCount, MosaicStyle().toStdString(),
                    CellWidth, CellHeight, Form2()->Options(), PanelSheet,   TotalsSheet,
                    TotalsList};
-        ComposeMapDocument(job, prn);
+        {
+            const BusyCursor busy;
+            ComposeMapDocument(job, prn);
+        }
         platform().PrintPreview(this, printer, [&prn](QPrinter& target) { RenderDocument(prn, target); });
     } catch (const std::exception& e) {
         ShowError(e);

@@ -128,6 +128,7 @@ void TForm1::RedrawMosaic(const QRect& changedStuds)
 
 void TForm1::MakeMosaic()
 {
+    const BusyCursor busy;
     if (Stage >= 0) {
         image1->ClearLayers();
         OverlayLayer = nullptr;
@@ -341,7 +342,9 @@ void TForm1::Button12Click()
         const Bitmap32 picture = RenderStudPicture(StudImage);
         if (!ExecuteSaveDialog(SaveKind::Studs))
             return;
+        const BusyCursor busy;
         SavePng(picture, FilePath(SaveDialog1.FileName));
+        ShowStatus(QStringLiteral("Saved 16 x 16 picture: ") + SaveDialog1.FileName);
     } catch (const Error& e) {
         ShowError(e);
     }

@@ -22,6 +22,7 @@ void TForm1::BitBtn1Click()
     image1->ClearLayers();
     OverlayLayer = nullptr;
     LayerOpacity->setEnabled(false);
+    const BusyCursor busy;
     try {
         image1->SetBitmap(LoadPicture(FilePath(OpenPictureDialog.FileName)));
         SourcePicture = image1->Bitmap();
@@ -52,6 +53,7 @@ void TForm1::Button11Click()
 {
     if (!ExecuteOpenDialog(QStringLiteral("jpegs (*.jpg)|*.jpg|pngs (*.png)|*.png")))
         return;
+    const BusyCursor busy;
     try {
         image1->SetBitmap(LoadPicture(FilePath(OpenDialog1.FileName)));
         SourcePicture = image1->Bitmap();
@@ -68,8 +70,10 @@ void TForm1::Button2Click()
 {
     if (!ExecuteSaveDialog(SaveKind::Picture))
         return;
+    const BusyCursor busy;
     try {
         SavePng(image1->Bitmap(), FilePath(SaveDialog1.FileName));
+        ShowStatus(QStringLiteral("Saved picture: ") + SaveDialog1.FileName);
     } catch (const std::exception& e) {
         ShowError(e);
     }

@@ -66,6 +66,7 @@ void TForm1::Button4Click()
     try {
         PointedAt pointed(*FormStorage1, SaveDialog1.FileName, SettingsFileName());
         FormStorage1->Save();
+        ShowStatus(QStringLiteral("Settings saved to ") + SaveDialog1.FileName);
     } catch (const Error& e) {
         ShowError(e);
     }

@@ -123,10 +123,22 @@ void TForm2::Button1Click()
                    main->PanelSheet,
                    main->TotalsSheet,
                    main->TotalsList};
-        SaveMapFiles(job, FilePath(main->SaveDialog1.FileName), [this](int, int) {
-            setWindowTitle(windowTitle() + QStringLiteral(" ."));
-            return true;
-        });
+        const BusyCursor busy;
+        const std::unique_ptr<Progress> progress =
+            main->platform().StartProgress(this, QStringLiteral("Saving the map"));
+        bool cancelled = false;
+        const std::vector<std::string> files =
+            SaveMapFiles(job, FilePath(main->SaveDialog1.FileName), [&](int done, int total) {
+                setWindowTitle(windowTitle() + QStringLiteral(" ."));
+                cancelled = !progress->Step(done, total);
+                return !cancelled;
+            });
+        // Besides the panel pictures, a whole map has the totals picture and the text.
+        const qsizetype panels = std::max<qsizetype>(0, qsizetype(files.size()) - 2);
+        main->ShowStatus(cancelled ? QStringLiteral("Save Map cancelled; the panel pictures written so far stay")
+                                   : QStringLiteral("Saved map: %1 panel picture%2, totals, text")
+                                         .arg(panels)
+                                         .arg(panels == 1 ? QString() : QStringLiteral("s")));
     } catch (const std::exception& e) {
         main->ShowError(e);
     }

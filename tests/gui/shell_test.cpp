@@ -8,6 +8,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -295,5 +297,33 @@ TEST_F(ShellTest, PictureSavesOfferPngAndLeaveLdrForModels)
         EXPECT_EQ(platform.fileDialogsShown.back().DefaultExt, QStringLiteral("png"));
         EXPECT_TRUE(platform.fileDialogsShown.back().OverwritePrompt);
         EXPECT_EQ(form->SaveDialog1.DefaultExt, QStringLiteral("ldr"));
+    }
+}
+
+TEST_F(ShellTest, EveryControlHasATipAndGroupFramesPassAboveTheirControls)
+{
+    Open();
+    for (QWidget* w : form->findChildren<QWidget*>()) {
+        const QString name = w->objectName();
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractSlider*>(w) ||
+                             qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+                             qobject_cast<ColorPanel*>(w) || qobject_cast<ImgView32*>(w);
+        if (!control || name.isEmpty() || name.startsWith(QLatin1String("qt_")))
+            continue;
+        // A palette box shows its panel's colour name.
+        EXPECT_FALSE(w->toolTip().isEmpty() && w->parentWidget()->toolTip().isEmpty()) << name.toStdString();
+    }
+    EXPECT_EQ(form->Button6->toolTip(), QStringLiteral("Reset Brightness to 0"));
+
+    // Down the middle of each group, the first thing drawn is its frame, above the
+    // group's first control.
+    for (auto [box, first] :
+         {std::pair<QWidget*, QWidget*>{form->GroupBox2, form->dm1}, {form->GroupBox3, form->CheckBox42}}) {
+        const QImage shot = box->grab().toImage();
+        const int x = shot.width() / 2;
+        int line = 0;
+        while (line < shot.height() && shot.pixel(x, line) == shot.pixel(x, 0))
+            ++line;
+        EXPECT_LT(line, first->y()) << box->objectName().toStdString();
     }
 }

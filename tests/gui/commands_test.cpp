@@ -1,14 +1,20 @@
-// The saves of the real window: each offers a name of its own kind, in its own folder.
+// The real window's commands: each save offers a name of its own kind in its own folder
+// and says what it wrote; a long command shows that it is busy and can be cancelled.
 #include "app/form1.h"
 #include "app/form2.h"
 #include "app/form3.h"
 #include "support/scripted_platform.h"
 #include "support/test_paths.h"
+#include "widgets/img_view32.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -25,14 +31,20 @@ struct SaveCase
     const char* name; // offered for the photograph
     const char* filter;
     const char* written; // a file the save leaves in its folder
+    const char* status;  // a pattern of the status line after it, with the folder as %1
 };
 
 const SaveCase Saves[] = {
-    {SaveKind::Picture, "Picture", "aitzgorri mosaic.png", "pngs (*.png)|*.png", "aitzgorri mosaic.png"},
-    {SaveKind::Studs, "Studs", "aitzgorri 16x16.png", "pngs (*.png)|*.png", "aitzgorri 16x16.png"},
-    {SaveKind::Model, "Model", "aitzgorri.ldr", "LDraw (*.ldr)|*.ldr", "aitzgorri.ldr"},
-    {SaveKind::Map, "Map", "aitzgorri map.png", "pngs (*.png)|*.png", "aitzgorri map_total.png"},
-    {SaveKind::Settings, "Settings", "aitzgorri.ini", "ini (*.ini)|*.ini", "aitzgorri.ini"},
+    {SaveKind::Picture, "Picture", "aitzgorri mosaic.png", "pngs (*.png)|*.png", "aitzgorri mosaic.png",
+     "Saved picture: %1/aitzgorri mosaic.png"},
+    {SaveKind::Studs, "Studs", "aitzgorri 16x16.png", "pngs (*.png)|*.png", "aitzgorri 16x16.png",
+     "Saved 16 x 16 picture: %1/aitzgorri 16x16.png"},
+    {SaveKind::Model, "Model", "aitzgorri.ldr", "LDraw (*.ldr)|*.ldr", "aitzgorri.ldr",
+     "Wrote 4 model files, \\d[\\d ]* parts: aitzgorri.ldr, aitzgorri_1.ldr, aitzgorri_2.ldr, aitzgorri_3.ldr"},
+    {SaveKind::Map, "Map", "aitzgorri map.png", "pngs (*.png)|*.png", "aitzgorri map_total.png",
+     "Saved map: 1 panel picture, totals, text"},
+    {SaveKind::Settings, "Settings", "aitzgorri.ini", "ini (*.ini)|*.ini", "aitzgorri.ini",
+     "Settings saved to %1/aitzgorri.ini"},
 };
 
 struct Windows
@@ -77,7 +89,7 @@ struct Windows
 
 // Every save runs once after every other save (a path through all 20 ordered pairs), so
 // a name or extension left behind by any save would show in the next one.
-TEST(Saves, EachOffersItsOwnKindAfterEveryOther)
+TEST(Commands, SavesOfferTheirOwnKindAfterEveryOtherAndSayWhatTheyWrote)
 {
     QTemporaryDir out;
     const QString photo = QString::fromStdString(test::DataFile("photos/aitzgorri_by_Aitzol_Berasategi.jpg"));
@@ -111,6 +123,12 @@ TEST(Saves, EachOffersItsOwnKindAfterEveryOther)
             EXPECT_EQ(dialog.Filter, QLatin1String(s.filter)) << s.folder;
             EXPECT_EQ(dialog.DefaultExt, QFileInfo(QLatin1String(s.name)).suffix()) << s.folder;
             EXPECT_TRUE(QFile::exists(QDir(folder).filePath(QLatin1String(s.written)))) << s.written;
+            QString status = QLatin1String(s.status);
+            if (status.contains(QLatin1String("%1")))
+                status = status.arg(QRegularExpression::escape(folder));
+            const QString line = w.form.StatusBar1->currentMessage();
+            EXPECT_TRUE(QRegularExpression(QRegularExpression::anchoredPattern(status)).match(line).hasMatch())
+                << line.toStdString();
             used[i] = true;
         }
         EXPECT_TRUE(w.platform.messages.empty()) << w.platform.LastMessage().toStdString();
@@ -122,4 +140,36 @@ TEST(Saves, EachOffersItsOwnKindAfterEveryOther)
             EXPECT_EQ(QFileInfo(next.OfferedSaveName(s.kind)).absolutePath(), out.filePath(QLatin1String(s.folder)));
         EXPECT_EQ(QFileInfo(next.OfferedSaveName(SaveKind::Model)).fileName(), QStringLiteral("untitled.ldr"));
     }
+}
+
+TEST(Commands, CancelledDitherLeavesThePreviousState)
+{
+    Windows w;
+    w.platform.fileAnswers.push_back(
+        QString::fromStdString(test::DataFile("photos/aitzgorri_by_Aitzol_Berasategi.jpg")));
+    w.form.BitBtn1->click();
+    w.form.Edit2->setText(QStringLiteral("16"));
+    w.form.BitBtn2->click();
+    w.form.BitBtn10->click();
+    ASSERT_EQ(w.form.Stage, 2);
+    const Bitmap32 studs = w.form.StudImage, view = w.form.image1->Bitmap();
+    const QString scaling = w.form.Label5->text();
+
+    w.form.dm1->setChecked(true);
+    w.form.Edit2->setText(QStringLiteral("20"));
+    w.platform.cancelAtStep = w.platform.progressSteps; // Cancel at the first report
+    w.form.BitBtn2->click();
+    EXPECT_EQ(w.platform.progressTexts.back(), QStringLiteral("Dithering the picture"));
+    EXPECT_TRUE(w.platform.busyAtEveryStep);
+    EXPECT_EQ(w.form.StudImage, studs);
+    EXPECT_EQ(w.form.image1->Bitmap(), view);
+    EXPECT_EQ(w.form.Label5->text(), scaling);
+    EXPECT_EQ(w.form.Stage, 2);
+    EXPECT_EQ(w.form.StatusBar1->currentMessage(), QStringLiteral("Dither Image cancelled"));
+    EXPECT_TRUE(w.platform.messages.empty());
+
+    w.platform.cancelAtStep = -1;
+    w.form.BitBtn2->click();
+    EXPECT_EQ(w.form.Stage, 1);
+    EXPECT_EQ(w.form.StudImage.Width(), 20);
 }
