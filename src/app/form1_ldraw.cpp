@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QLineEdit>
 
+#include <fstream>
+
 namespace tesselka {
 
 namespace {
