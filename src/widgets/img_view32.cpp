@@ -214,8 +214,14 @@ double ImgView32::FitZoom() const
         return 1;
     // The area without scroll bars: a fitted picture needs none.
     const QSize area = maximumViewportSize();
-    const double zoom = std::min(double(area.width()) / bitmap_.Width(), double(area.height()) / bitmap_.Height());
-    return std::clamp(zoom, MinZoom, MaxZoom);
+    double zoom = std::min(double(area.width()) / bitmap_.Width(), double(area.height()) / bitmap_.Height());
+    zoom = std::clamp(zoom, MinZoom, MaxZoom);
+    // The quotient may land a rounding error above the exact fit, which would show the
+    // last picture pixel one view pixel too far and bring back a scroll bar.
+    while (zoom > MinZoom &&
+           (FirstViewOf(bitmap_.Width(), zoom) > area.width() || FirstViewOf(bitmap_.Height(), zoom) > area.height()))
+        zoom = std::nextafter(zoom, 0.0);
+    return zoom;
 }
 
 void ImgView32::SetZoom(double zoom, QPoint anchor)
