@@ -31,7 +31,9 @@ public:
     bool Step(int done, int total) override
     {
         if (!dialog_) {
-            if (clock_.elapsed() < ProgressDelayMs)
+            // Nor for the last report: the dialog would only flash up and then stand
+            // unpainted while the command finishes the work after it.
+            if (clock_.elapsed() < ProgressDelayMs || done >= total)
                 return true;
             // Window-modal: the window's controls take no input while the command runs,
             // but it still repaints.
