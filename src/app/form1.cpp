@@ -361,7 +361,15 @@ void TForm1::FormCreate()
 void TForm1::LoadColorTable()
 {
     const std::string path = (appDir_ + QStringLiteral("/ldconfig.ldr")).toStdString();
-    std::optional<ColorTableReadResult> result = LoadColorTableFile(path, ColorSlots);
+    std::optional<ColorTableReadResult> result;
+    try {
+        result = LoadColorTableFile(path, ColorSlots);
+    } catch (const Error& e) {
+        // A folder or a device in its place: said as it is, the palette stays designed.
+        ColorTableRead = false;
+        platform_.ShowMessage(this, MessageKind::Error, QString::fromStdString(e.what()));
+        return;
+    }
     if (!result) {
         ColorTableRead = false;
         ShowInfo(QString::fromStdString(MissingColorTableText()));

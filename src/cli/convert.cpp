@@ -6,6 +6,7 @@
 #include "formats/picture_io.h"
 #include "image/tone.h"
 #include "ldraw/model_reader.h"
+#include "ldraw/model_writer.h"
 #include "ldraw/part_sizes.h"
 #include "mosaic/stud_picture.h"
 #include "workflow/workflow.h"
@@ -25,7 +26,11 @@ namespace {
 // Errors name the file they concern, so one line on standard error says it all.
 [[noreturn]] void Fail(const QString& file, const std::exception& e)
 {
-    throw Error(QStringLiteral("%1: %2").arg(file, QString::fromUtf8(e.what())).toStdString());
+    const QString message = QString::fromUtf8(e.what());
+    // "x is a folder" names the file already.
+    if (message.startsWith(file + QLatin1Char(' ')))
+        throw Error(message.toStdString());
+    throw Error(QStringLiteral("%1: %2").arg(file, message).toStdString());
 }
 
 template <typename F>
@@ -105,6 +110,10 @@ void WriteGridOutputs(const ConvertOptions& o, const GridSource& g, QStringList&
             throw Error(QStringLiteral("%1: the style \"%2\" has no LDraw model")
                             .arg(o.ldraw, QString::fromStdString(g.style))
                             .toStdString());
+        if (o.ldraw == QLatin1String("-") && ModelFilesForStyle(g.style).size() > 1)
+            throw Error(QStringLiteral("-: the style \"%1\" makes several model files; standard output takes one")
+                            .arg(QString::fromStdString(g.style))
+                            .toStdString());
         std::vector<std::string> files;
         ForFile(o.ldraw, [&] {
             files = WriteModels(g.studImage, g.table, g.palette.selected, g.sourceWidth, g.sourceHeight, g.style,
@@ -116,6 +125,8 @@ void WriteGridOutputs(const ConvertOptions& o, const GridSource& g, QStringList&
         for (const std::string& f : files)
             written << QString::fromStdString(f);
     }
+    if (o.map == QLatin1String("-"))
+        throw Error("-: a map is several files; standard output takes one");
     if (!o.map.isEmpty()) {
         // The map's grid options are its own (the dialog's), not the rendered view's.
         Bitmap32 panelSheet, totalsSheet;

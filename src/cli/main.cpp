@@ -22,10 +22,20 @@ void Print(FILE* stream, const QString& text)
     std::fflush(stream);
 }
 
+// The command line prints only its own lines: what Qt and its plug-ins say on their own
+// is either turned into our message where it matters (the picture readers catch theirs)
+// or of no use to the user.
+void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtFatalMsg)
+        Print(stderr, QStringLiteral("tesselka-cli: %1\n").arg(message));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    qInstallMessageHandler(QuietQt);
     // Text in the pictures is drawn with QPainter, which needs a platform; no display.
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (!getenv("XDG_RUNTIME_DIR")) {
@@ -88,7 +98,13 @@ int main(int argc, char** argv)
     }
     const int failed = cli::RunAll(
         options, [](const QString& line) { Print(stderr, line + QLatin1Char('\n')); },
-        [](const QString& file) { Print(stdout, file + QLatin1Char('\n')); },
+        // With a picture or model on standard output ("-"), the names would spoil it.
+        [toStdout = QStringList{options.studPng, options.dithered, options.adjusted, options.mosaic, options.png16,
+                                options.ldraw}
+                        .contains(QStringLiteral("-"))](const QString& file) {
+            if (!toStdout)
+                Print(stdout, file + QLatin1Char('\n'));
+        },
         [](const QString& line) { Print(stderr, QStringLiteral("tesselka-cli: %1\n").arg(line)); });
     return failed > 0 ? 1 : 0;
 }

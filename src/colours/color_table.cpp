@@ -1,11 +1,10 @@
 #include "colours/color_table.h"
 
 #include "common/error.h"
+#include "common/input_file.h"
 #include "common/text.h"
 
 #include <cerrno>
-#include <fstream>
-#include <sstream>
 
 namespace tesselka {
 
@@ -118,7 +117,9 @@ ColorTableReadResult ReadColorTable(std::string_view fileText, ColorTable& table
     ColorTableReadResult result;
     size_t pos = 0;
     int j = 0;
+    int lineNumber = 0;
     while (pos < fileText.size()) {
+        ++lineNumber;
         size_t eol = fileText.find('\n', pos);
         std::string_view raw = fileText.substr(pos, eol == std::string_view::npos ? std::string_view::npos : eol - pos);
         pos = eol == std::string_view::npos ? fileText.size() : eol + 1;
@@ -131,8 +132,18 @@ ColorTableReadResult ReadColorTable(std::string_view fileText, ColorTable& table
             break;
         try {
             std::string name = GetField(line, " ", 3);
-            int code = StrToInt(GetField(line, " ", 5));
-            TColor color = ParseValue(GetField(line, " ", 7));
+            std::string codeText = GetField(line, " ", 5);
+            std::string valueText = GetField(line, " ", 7);
+            // The name goes into every model file and every tooltip; a file that is not a
+            // real colour table could otherwise make each of them megabytes long.
+            if (name.size() > MaxColorNameLength)
+                throw Error("Line " + std::to_string(lineNumber) + ": the colour name is longer than " +
+                            std::to_string(MaxColorNameLength) + " characters");
+            if (codeText.size() > MaxNumberFieldLength || valueText.size() > MaxNumberFieldLength)
+                throw Error("Line " + std::to_string(lineNumber) + ": the colour's code or value is longer than " +
+                            std::to_string(MaxNumberFieldLength) + " characters");
+            int code = StrToInt(codeText);
+            TColor color = ParseValue(valueText);
             table.Fill(j, std::move(name), code, color);
         } catch (const Error& e) {
             result.error = e.what();
@@ -146,20 +157,21 @@ ColorTableReadResult ReadColorTable(std::string_view fileText, ColorTable& table
 
 std::optional<ColorTableReadResult> LoadColorTableFile(const std::string& path, ColorTable& table)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::optional<int> fd;
+    try {
+        fd = OpenRegularFileIfExists(path);
+    } catch (...) {
+        table.Reset();
+        throw;
+    }
+    if (!fd) {
         table.Reset();
         return std::nullopt;
     }
     // A colour file is a few tens of kilobytes; anything beyond 16 MiB is not one.
-    constexpr std::streamsize Limit = 16 << 20;
-    std::string text;
-    text.resize(size_t(Limit) + 1);
-    in.read(text.data(), Limit + 1);
-    text.resize(size_t(in.gcount()));
-    if (text.size() > size_t(Limit))
-        text.resize(size_t(Limit));
-    return ReadColorTable(text, table);
+    constexpr size_t Limit = 16 << 20;
+    return ReadColorTable(
+        ReadAllAndClose(*fd, path, Limit, path + " is too large for a colour table (more than 16 MB)"), table);
 }
 
 std::string MissingColorTableText()

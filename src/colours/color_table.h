@@ -69,14 +69,20 @@ struct ColorTableReadResult
     std::optional<std::string> error; // conversion error that stopped the reading
 };
 
+// Longest colour name, and longest code or value text, a colour line may have.
+inline constexpr size_t MaxColorNameLength = 64;
+inline constexpr size_t MaxNumberFieldLength = 32;
+
 // Fills `table` from the text of a colour file: every line that contains "0 !COLOUR"
-// becomes the next slot. A code that is not an integer or a value that is not
-// hexadecimal stops the reading at that line with the standard conversion message;
-// slots filled before it stay filled. The table is reset first.
+// becomes the next slot. A code that is not an integer, a value that is not
+// hexadecimal, or a field longer than the limits above stops the reading at that line
+// with the standard conversion message ("Line N: ..." for a long field); slots filled
+// before it stay filled. The table is reset first.
 ColorTableReadResult ReadColorTable(std::string_view fileText, ColorTable& table);
 
 // Reads the file at `path` into `table`. Returns std::nullopt when the file does not
-// exist (the table is then reset and empty).
+// exist (the table is then reset and empty). A folder, a pipe or a device throws
+// tesselka::IoError ("X is a folder", "X is not a regular file") without being opened.
 std::optional<ColorTableReadResult> LoadColorTableFile(const std::string& path, ColorTable& table);
 
 // The information message shown when ldconfig.ldr is missing.

@@ -1,7 +1,7 @@
 #include "common/error.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
 
 namespace tesselka {
 
@@ -20,10 +20,9 @@ std::string IoErrorText(int err)
     case EDQUOT:
         return "Disk full";
     default:
-        // Not string concatenation: GCC 12 warns falsely (-Wrestrict) on it when optimising.
-        char text[32];
-        std::snprintf(text, sizeof text, "I/O error %d", err);
-        return text;
+        // The C library's own words for the cause ("File name too long", ...), never a
+        // bare number.
+        return std::strerror(err);
     }
 }
 

@@ -25,7 +25,7 @@ public:
 [[noreturn]] void ThrowIoError(int err, const std::string& path);
 
 // The standard text for errno `err` ("File not found", "File access denied", "Disk full",
-// otherwise "I/O error %d").
+// otherwise the C library's text for the cause, such as "File name too long").
 std::string IoErrorText(int err);
 
 } // namespace tesselka

@@ -5,6 +5,7 @@
 #include "formats/decoders.h"
 
 #include <emf2svg.h>
+#include <uemf.h>
 #include <uemf_safe.h>
 
 #include <QRegularExpression>
@@ -13,10 +14,12 @@
 #include <libwmf/api.h>
 #include <libwmf/svg.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace tesselka::detail {
 
@@ -75,6 +78,21 @@ EmfSize EmfPictureSize(const std::string& bytes)
     return size;
 }
 
+void WriteInt32(std::string& bytes, size_t at, int32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + size_t(i)] = char(uint32_t(value) >> (8 * i));
+}
+
+// Record types the record library has no check for: escapes, colour-management and
+// text-run records that the converter does not draw from either.
+bool UncheckedRecord(int32_t type)
+{
+    static constexpr int32_t unchecked[] = {69,  96,  97,  102, 103, 105, 106, 107, 109,
+                                            110, 111, 112, 113, 117, 119, 120, 121};
+    return std::find(std::begin(unchecked), std::end(unchecked), type) != std::end(unchecked);
+}
+
 // The converter trusts the sizes and offsets inside the records it draws, so a damaged
 // file could make it read past its buffer. Every record is checked first: its size must
 // lie within the file, and the record library's own check must find its inner sizes
@@ -88,8 +106,16 @@ void CheckEmfRecords(std::string& bytes)
             throw Error("EMF: The metafile ends inside a record");
         const int32_t type = ReadInt32(bytes, at);
         const uint32_t size = uint32_t(ReadInt32(bytes, at + 4));
-        if (size < 8 || size % 4 != 0 || size > bytes.size() - at)
+        if (size < 8 || size % 4 != 0 || size > bytes.size() - at || type < U_EMR_MIN || type > U_EMR_MAX)
             throw Error("EMF: Damaged record at byte " + std::to_string(at));
+        if (UncheckedRecord(type)) {
+            // Nothing here is drawn, and the record library cannot vouch for it (it
+            // says so on standard error): it becomes an empty comment.
+            if (size < 12)
+                throw Error("EMF: Damaged record at byte " + std::to_string(at));
+            WriteInt32(bytes, at, U_EMR_COMMENT);
+            WriteInt32(bytes, at + 8, int32_t(size - 12));
+        }
         if (!U_emf_record_safe(bytes.data() + at))
             throw Error("EMF: Damaged record at byte " + std::to_string(at));
         at += size;

@@ -2,6 +2,7 @@
 
 #include "common/atomic_file.h"
 #include "common/error.h"
+#include "common/input_file.h"
 #include "formats/decoders.h"
 
 #include <QPainter>
@@ -12,6 +13,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include <unistd.h>
 
 namespace tesselka {
 
@@ -27,30 +30,20 @@ void CheckPictureSize(long long width, long long height)
 
 std::FILE* OpenForReading(const std::string& path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        ThrowIoError(errno, path);
+    const int fd = OpenRegularFile(path);
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
+        const int err = errno;
+        ::close(fd);
+        ThrowIoError(err, path);
+    }
     return file;
 }
 
 std::string ReadWholeFile(const std::string& path, size_t limit, const char* what)
 {
-    std::FILE* file = OpenForReading(path);
-    std::string bytes;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        if (bytes.size() + n > limit) {
-            std::fclose(file);
-            throw Error(std::string(what) + " file too large (the limit is " + std::to_string(limit >> 20) + " MB)");
-        }
-        bytes.append(buffer, n);
-    }
-    int err = std::ferror(file) ? errno : 0;
-    std::fclose(file);
-    if (err)
-        ThrowIoError(err, path);
-    return bytes;
+    return ReadAllAndClose(OpenRegularFile(path), path, limit,
+                           std::string(what) + " file too large (the limit is " + std::to_string(limit >> 20) + " MB)");
 }
 
 Bitmap32 FlattenOnWhite(const QImage& image)

@@ -1,8 +1,13 @@
 #include "common/error.h"
 #include "formats/decoders.h"
 
+#include <algorithm>
+#include <cerrno>
+
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include <png.h>
 
@@ -25,6 +30,86 @@ void PngReadErrorFn(png_structp png, png_const_charp message)
 
 void PngReadWarningFn(png_structp, png_const_charp) {}
 
+// Text, comment and palette-suggestion chunks are never used, and a damaged one may claim
+// up to 2 GB; no chunk is given more memory than this.
+constexpr png_alloc_size_t MaxChunkBytes = png_alloc_size_t(8) << 20;
+
+// The file as libpng reads it: up to `end`, after which an IEND chunk is served, so that
+// a damaged ancillary chunk after the picture data is dropped instead of read. Running
+// out of bytes before that is reported as truncation, not as a generic read error.
+struct PngSource
+{
+    std::FILE* file = nullptr;
+    long end = 0;
+    long position = 0;
+    bool cut = false;
+};
+
+void PngReadData(png_structp png, png_bytep data, png_size_t length)
+{
+    static const png_byte iend[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+    auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+    png_size_t fromFile = 0;
+    if (source->position < source->end)
+        fromFile = std::min<png_size_t>(length, png_size_t(source->end - source->position));
+    if (fromFile > 0 && std::fread(data, 1, fromFile, source->file) != fromFile)
+        png_error(png, "file is truncated");
+    source->position += long(fromFile);
+    if (fromFile == length)
+        return;
+    const long served = source->position - source->end;
+    if (!source->cut || served + long(length - fromFile) > long(sizeof iend))
+        png_error(png, "file is truncated");
+    std::memcpy(data + fromFile, iend + served, length - fromFile);
+    source->position += long(length - fromFile);
+}
+
+uint32_t BigEndian32(const unsigned char* p)
+{
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
+}
+
+// Walks the chunk headers before libpng reads anything. A chunk that claims more bytes
+// than the file holds is refused by name, unless it is an ancillary one after the picture
+// data, where the picture is whole and the file is simply cut at that chunk.
+long CheckChunks(std::FILE* file, long size, bool& cut)
+{
+    cut = false;
+    long at = 8;
+    bool seenData = false;
+    unsigned char head[8];
+    static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::rewind(file);
+    if (std::fread(head, 1, 8, file) != 8 || std::memcmp(head, signature, 8) != 0)
+        return size; // libpng names what is wrong
+    while (at + 8 <= size) {
+        if (std::fseek(file, at, SEEK_SET) != 0 || std::fread(head, 1, 8, file) != 8)
+            break;
+        const uint32_t length = BigEndian32(head);
+        std::string type(reinterpret_cast<const char*>(head + 4), 4);
+        if (type == "IEND")
+            break;
+        if (length > 0x7FFFFFFFu || long(length) > size - at - 12) {
+            const bool ancillary = (head[4] & 0x20) != 0;
+            if (ancillary && seenData) {
+                cut = true;
+                return at;
+            }
+            if (!ancillary) // the picture itself is cut off
+                throw Error("PNG: file is truncated");
+            for (char& c : type)
+                if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+                    c = '?';
+            throw Error("PNG: the " + type + " chunk claims " + std::to_string(length) +
+                        " bytes, more than the file holds");
+        }
+        if (type == "IDAT")
+            seenData = true;
+        at += long(length) + 12;
+    }
+    return size;
+}
+
 struct PngHeader
 {
     png_uint_32 width = 0;
@@ -34,7 +119,7 @@ struct PngHeader
 // Only trivially destructible objects live here: libpng's errors longjmp out of this
 // frame. Phase 1 (target == nullptr) reads the header, so the size is checked before
 // the pixels are allocated.
-bool DecodePng(std::FILE* file, PngReadError& error, PngHeader& header, Bitmap32* target)
+bool DecodePng(PngSource& source, PngReadError& error, PngHeader& header, Bitmap32* target)
 {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, PngReadErrorFn, PngReadWarningFn);
     if (!png) {
@@ -54,10 +139,16 @@ bool DecodePng(std::FILE* file, PngReadError& error, PngHeader& header, Bitmap32
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
-    png_init_io(png, file);
+    png_set_read_fn(png, &source, PngReadData);
     // The caller checks the size against the program's own limits with a clear message;
     // libpng's own default limit would otherwise answer first with a different text.
     png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
+    png_set_chunk_malloc_max(png, MaxChunkBytes);
+    png_set_chunk_cache_max(png, 256);
+    // Chunks nobody reads are skipped as they stream past, never kept in memory.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+    static const png_byte unused[] = "tEXt\0zTXt\0iTXt\0sPLT\0tIME\0pCAL\0sCAL\0hIST\0eXIf\0";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, unused, int(sizeof unused / 5));
     png_read_info(png, info);
     header.width = png_get_image_width(png, info);
     header.height = png_get_image_height(png, info);
@@ -95,9 +186,22 @@ bool DecodePng(std::FILE* file, PngReadError& error, PngHeader& header, Bitmap32
 Bitmap32 ReadPng(const std::string& path)
 {
     std::FILE* file = OpenForReading(path);
+    PngSource source;
+    source.file = file;
+    try {
+        if (std::fseek(file, 0, SEEK_END) != 0 || (source.end = std::ftell(file)) < 0)
+            ThrowIoError(errno, path);
+        if (source.end == 0)
+            throw Error("PNG: the file is empty");
+        source.end = CheckChunks(file, source.end, source.cut);
+    } catch (...) {
+        std::fclose(file);
+        throw;
+    }
+    std::rewind(file);
     PngReadError error;
     PngHeader header;
-    if (!DecodePng(file, error, header, nullptr)) {
+    if (!DecodePng(source, error, header, nullptr)) {
         std::fclose(file);
         throw Error(std::string("PNG: ") + error.message);
     }
@@ -109,7 +213,8 @@ Bitmap32 ReadPng(const std::string& path)
     }
     Bitmap32 picture(int(header.width), int(header.height));
     std::rewind(file);
-    bool ok = DecodePng(file, error, header, &picture);
+    source.position = 0;
+    bool ok = DecodePng(source, error, header, &picture);
     std::fclose(file);
     if (!ok)
         throw Error(std::string("PNG: ") + error.message);

@@ -1,7 +1,9 @@
 #include "ldraw/model_reader.h"
 
 #include "common/error.h"
+#include "common/styles.h"
 #include "common/text.h"
+#include "image/grid_scale.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,14 +13,18 @@ namespace tesselka {
 namespace {
 
 // A picture side read from a model: checked before anything is allocated, as the file
-// may come from anywhere.
-int PictureSide(const std::string& text, const char* what)
+// may come from anywhere. `limit` is the largest side this program writes there.
+int PictureSide(const std::string& text, const char* what, int limit = Bitmap32::MaxSide)
 {
     const int value = StrToInt(text);
-    if (value < 0 || value > Bitmap32::MaxSide)
+    if (value < 0 || value > limit)
         throw Error(std::string("The model's ") + what + " (" + text + ") is not a picture size");
     return value;
 }
+
+// The program writes lines of a few dozen characters (the longest holds a file name); a
+// longer one is not from a model of ours, and reading it whole could take gigabytes.
+constexpr std::streamsize MaxLineLength = 8192;
 
 // New size, keeping the pixels both sizes share; new pixels are black.
 void Resize(Bitmap32& bitmap, int width, int height)
@@ -33,6 +39,58 @@ void Resize(Bitmap32& bitmap, int width, int height)
     resized.Draw(0, 0, bitmap);
     resized.font = bitmap.font;
     bitmap = std::move(resized);
+}
+
+// The original picture's size from the header lines ahead, the stream left where it was;
+// zero where the header does not say or the stream cannot go back.
+struct OriginalSize
+{
+    int width = 0;
+    int height = 0;
+};
+
+OriginalSize PeekOriginalSize(std::istream& in)
+{
+    OriginalSize size;
+    const std::istream::pos_type start = in.tellg();
+    if (start == std::istream::pos_type(-1))
+        return size;
+    std::string buffer(size_t(MaxLineLength) + 1, '\0');
+    for (int i = 0; i < 64 && in.getline(buffer.data(), MaxLineLength + 1); ++i) {
+        const std::string line(buffer.data());
+        if (line.empty() || line[0] != '0')
+            break;
+        if (GetField(line, " ", 2) != "Tesselka")
+            continue;
+        const std::string key = GetField(line, " ", 3);
+        try {
+            if (key == "OWidth")
+                size.width = StrToInt(GetField(line, " ", 5));
+            else if (key == "OHeight")
+                size.height = StrToInt(GetField(line, " ", 5));
+        } catch (const Error&) {
+            // The line itself is refused when it is read.
+        }
+    }
+    in.clear();
+    in.seekg(start);
+    return size;
+}
+
+// The tallest stud grid the program makes `width` studs wide from a picture of
+// `original`: the flattest cells of any style. A header with no original size may have
+// any height a picture may have.
+int TallestGrid(int width, OriginalSize original)
+{
+    if (original.width <= 0 || original.height <= 0 || !Bitmap32::SizeAllowed(original.width, original.height))
+        return Bitmap32::MaxSide;
+    try {
+        const std::optional<GridScaleResult> plan =
+            PlanGrid(original.width, original.height, width, StyleCellWidth, 2, false);
+        return plan ? std::max(plan->height, plan->targetHeight) + 1 : 0;
+    } catch (const Error&) {
+        return 0; // no style makes a grid this tall from such a picture
+    }
 }
 
 } // namespace
@@ -89,9 +147,18 @@ ModelReadResult ReadModel(std::istream& in, const ColorTable& colorSlots, ModelR
                           const std::function<void()>& progress)
 {
     std::string line;
+    long long lineNumber = 0;
+    std::string buffer(size_t(MaxLineLength) + 1, '\0');
     auto next = [&] {
-        if (!std::getline(in, line))
+        in.getline(buffer.data(), MaxLineLength + 1);
+        const std::streamsize got = in.gcount();
+        if (in.fail() && !in.eof() && got == MaxLineLength) // no end of line within the limit
+            throw Error("Line " + std::to_string(lineNumber + 1) + " of the model is longer than " +
+                        std::to_string(MaxLineLength) + " characters");
+        if (got == 0 && (in.eof() || in.fail()))
             return false;
+        ++lineNumber;
+        line.assign(buffer.data());
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         return true;
@@ -99,6 +166,7 @@ ModelReadResult ReadModel(std::istream& in, const ColorTable& colorSlots, ModelR
     if (!next() || line.find("Tesselka") == std::string::npos)
         return ModelReadResult::NotOurs;
 
+    const OriginalSize original = PeekOriginalSize(in);
     // 64-bit cursors: a hostile file may hold more parts than an int can count.
     long long rowCursor = 0;
     long long columnCursor = 0;
@@ -115,11 +183,15 @@ ModelReadResult ReadModel(std::istream& in, const ColorTable& colorSlots, ModelR
                 continue;
             const std::string key = GetField(line, " ", 3);
             if (key == "Width") {
+                // No wider than the widest mosaic the program makes; the box and the
+                // settings only ever see a width that passed.
                 const std::string text = GetField(line, " ", 5);
+                const int width = PictureSide(text, "Width", MaxMosaicWidth);
+                Resize(target.studImage, width, target.studImage.Height());
                 target.setWidthText(text);
-                Resize(target.studImage, PictureSide(text, "Width"), target.studImage.Height());
             } else if (key == "Height") {
-                const int height = PictureSide(GetField(line, " ", 5), "Height");
+                const int height =
+                    PictureSide(GetField(line, " ", 5), "Height", TallestGrid(target.studImage.Width(), original));
                 Resize(target.studImage, target.studImage.Width(), height);
                 rowCursor = height - 1;
             } else if (key == "OWidth") {

@@ -339,7 +339,17 @@ std::vector<std::string> ExportModelFiles(const ModelExportInput& input, const s
     for (const ModelFilePlan& plan : plans) {
         const std::string path = plan.suffix.empty() ? chosenPath : stem + plan.suffix;
         const ModelFileFormat format = BuildModel(grid, input, plan.builder, plan.passes);
-        WriteModelFile(path, grid, input, format);
+        try {
+            WriteModelFile(path, grid, input, format);
+        } catch (const IoError& e) {
+            if (written.empty())
+                throw;
+            // The files before it stay (each is whole); the user learns which ones.
+            std::string text = path + ": " + e.what() + " (written before it:";
+            for (const std::string& w : written)
+                text += " " + w;
+            throw IoError(text + ")");
+        }
         written.push_back(path);
         if (progress && !progress(int(written.size()), int(plans.size())))
             break;

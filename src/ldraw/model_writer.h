@@ -75,7 +75,8 @@ ModelFileFormat BuildModel(StudGrid& grid, const ModelExportInput& input, ModelB
 
 // Writes every file of the style, the first under `chosenPath`, the others beside it
 // under ModelStem + suffix (replaced without asking). Returns the paths written, empty
-// when the style has no model. An error stops the sequence; files written before stay.
+// when the style has no model. An error stops the sequence; files written before stay,
+// and a failure after the first file names the file that failed and those written.
 // `progress` (done, total), when given, may return false to stop after a file.
 std::vector<std::string> ExportModelFiles(const ModelExportInput& input, const std::string& chosenPath,
                                           const std::function<bool(int, int)>& progress = {});

@@ -1,11 +1,16 @@
 #include "map/map_files.h"
 
 #include "common/atomic_file.h"
+#include "common/error.h"
 #include "common/version.h"
 #include "formats/picture_io.h"
 #include "map/map_colors.h"
 #include "map/panel_sheet.h"
 #include "map/totals_sheet.h"
+
+#include <memory>
+#include <string_view>
+#include <vector>
 
 namespace tesselka {
 
@@ -76,6 +81,53 @@ void ComposeFinalPicture(const Bitmap32& totalsSheet, const std::string& style, 
         QString::fromStdString(std::string("Total - Made with Tesselka ") + VersionText + " - " + CreditLine(" - ")));
 }
 
+namespace {
+
+// The files of one map, written under no name (or temporary ones) and given their names
+// together at the end: a failure half-way leaves the previous map whole, never a mix of
+// old and new panels.
+class MapFileSet
+{
+public:
+    void Add(const std::string& path, std::string_view bytes)
+    {
+        auto file = std::make_unique<AtomicFile>(path, "Cannot create file " + path);
+        try {
+            file->Write(bytes);
+        } catch (const IoError& e) {
+            throw IoError(path + ": " + e.what() + " (no file of the map was changed)");
+        }
+        files_.push_back({path, std::move(file)});
+    }
+    void Commit()
+    {
+        for (Pending& p : files_) {
+            try {
+                p.file->Commit();
+            } catch (const IoError& e) {
+                throw IoError(p.path + ": " + e.what());
+            }
+        }
+        files_.clear();
+    }
+
+private:
+    struct Pending
+    {
+        std::string path;
+        std::unique_ptr<AtomicFile> file;
+    };
+    std::vector<Pending> files_;
+};
+
+void AddPng(MapFileSet& files, const Bitmap32& picture, const std::string& path)
+{
+    const std::vector<uint8_t> bytes = EncodePng(picture);
+    files.Add(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+} // namespace
+
 std::vector<std::string> SaveMap(MapJob& job, const std::string& base,
                                  const std::function<bool(int done, int total)>& progress)
 {
@@ -85,6 +137,7 @@ std::vector<std::string> SaveMap(MapJob& job, const std::string& base,
     const PanelSheetInput sheetInput{job.studImage, job.colorTable, job.cellWidth, job.cellHeight, job.style, g,
                                      job.options};
     Bitmap32 picture;
+    MapFileSet files;
     job.totalsList.clear();
     int done = 0;
     for (int rn = 1; rn <= g.PanelsDown; ++rn) {
@@ -93,10 +146,12 @@ std::vector<std::string> SaveMap(MapJob& job, const std::string& base,
             CountPanelColors(job.studImage, g, cn - 1, rn - 1, job.colorTable);
             DrawTotalsSheet(job.colorTable, job.palette, job.paletteCount, cn, rn, job.totalsSheet, job.totalsList);
             ComposePanelPicture(job.panelSheet, job.totalsSheet, rn, cn, picture);
-            if (progress && !progress(++done, g.PanelCount()))
+            if (progress && !progress(++done, g.PanelCount())) {
+                files.Commit(); // a cancelled map keeps the panels made so far
                 return written;
+            }
             written.push_back(base + "_" + std::to_string(rn) + "-" + std::to_string(cn) + ".png");
-            SavePng(picture, written.back());
+            AddPng(files, picture, written.back());
         }
     }
     CountPanelColors(job.studImage, g, -1, -1, job.colorTable);
@@ -104,13 +159,14 @@ std::vector<std::string> SaveMap(MapJob& job, const std::string& base,
     ComposeFinalPicture(job.totalsSheet, job.style, job.options.panelSize,
                         MapSizeLine(job.style, job.studImage.Width(), job.studImage.Height()), picture);
     written.push_back(base + "_total.png");
-    SavePng(picture, written.back());
+    AddPng(files, picture, written.back());
 
     std::string text;
     for (const QString& line : job.totalsList)
         text += line.toStdString() + "\r\n";
     written.push_back(base + ".txt");
-    WriteFileAtomically(written.back(), text.data(), text.size());
+    files.Add(written.back(), text);
+    files.Commit();
     return written;
 }
 

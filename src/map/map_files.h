@@ -53,8 +53,10 @@ void ComposeFinalPicture(const Bitmap32& totalsSheet, const std::string& style, 
 // totals lines, CR LF ends). `progress` is called after each panel picture is made, with
 // the panels done and the panel count, before the file is written; when it returns
 // false the save stops there and the files written so far stay. Throws
-// tesselka::Error (too many panels) or tesselka::IoError ("Cannot create file %s", ...);
-// the files written before a failure stay. Returns the files written, in writing order.
+// tesselka::Error (too many panels) or tesselka::IoError ("Cannot create file %s", or the
+// failing file's name and the cause). The files take their names together at the end, so
+// a failure leaves the previous map as it was; a cancelled save keeps the panels made.
+// Returns the files written, in writing order.
 std::vector<std::string> SaveMap(MapJob& job, const std::string& base,
                                  const std::function<bool(int done, int total)>& progress = {});
 

@@ -2,6 +2,7 @@
 
 #include "common/atomic_file.h"
 #include "common/error.h"
+#include "common/input_file.h"
 #include "common/text.h"
 
 #include <cerrno>
@@ -35,12 +36,6 @@ bool EqualNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
-struct FdCloser
-{
-    int fd;
-    ~FdCloser() { ::close(fd); }
-};
-
 } // namespace
 
 IniFile::IniFile(std::string_view text)
@@ -73,36 +68,12 @@ IniFile::IniFile(std::string_view text)
 
 IniFile IniFile::Load(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return IniFile();
-        ThrowIoError(errno, path);
-    }
-    FdCloser closer{fd};
-    struct stat info;
-    if (::fstat(fd, &info) != 0)
-        ThrowIoError(errno, path);
-    // A folder, a pipe or a device is not a settings file, and reading one could block.
-    if (!S_ISREG(info.st_mode))
-        ThrowIoError(EACCES, path);
-    if (info.st_size < 0 || uint64_t(info.st_size) > MaxFileSize)
-        throw Error("Settings file too large (more than 1 MB)");
-    std::string bytes(size_t(info.st_size), '\0');
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowIoError(errno, path);
-        }
-        if (n == 0)
-            break; // the file shrank while it was read: take what is there
-        done += size_t(n);
-    }
-    bytes.resize(done);
-    return IniFile(bytes);
+    // A folder, a pipe or a device is not a settings file; a pipe is never even opened,
+    // as that would wait for a writer.
+    const std::optional<int> fd = OpenRegularFileIfExists(path);
+    if (!fd)
+        return IniFile();
+    return IniFile(ReadAllAndClose(*fd, path, MaxFileSize, "Settings file too large (more than 1 MB)"));
 }
 
 size_t IniFile::FindSection(std::string_view section) const
@@ -195,12 +166,7 @@ std::string IniFile::Text() const
 
 void IniFile::Save(const std::string& path) const
 {
-    // The temporary file is renamed over the target, which would succeed on a
-    // read-only file too; the user's protection is honoured instead (also for a user
-    // whose rights would let the write through).
-    struct stat info;
-    if (::stat(path.c_str(), &info) == 0 && ((info.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0))
-        ThrowIoError(EACCES, path);
+    // A read-only file is refused by the writer itself, with the file named.
     AtomicFile file(path);
     file.Write(Text());
     file.Commit();

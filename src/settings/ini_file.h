@@ -44,7 +44,7 @@ public:
     std::string Text() const;
     // Writes Text() to `path` through a temporary file, so a failure leaves the old file
     // whole. An existing file that the user has made read-only is not replaced: that
-    // throws IoError("File access denied").
+    // throws IoError("<path> is read-only").
     void Save(const std::string& path) const;
 
 private:

@@ -1,6 +1,7 @@
 #include "workflow/workflow.h"
 
 #include "common/error.h"
+#include "common/input_file.h"
 #include "ldraw/model_writer.h"
 
 #include <QtGlobal>
@@ -100,6 +101,9 @@ std::vector<std::string> WriteModels(const Bitmap32& studImage, const ColorTable
 ModelReadResult ReadModelFile(const std::string& path, const ColorTable& table, ModelReadTarget& target,
                               const std::function<void()>& progress)
 {
+    // A folder, a pipe or a device is refused before the stream opens (and blocks on) it.
+    if (std::string notAFile = NotAFileText(path); !notAFile.empty())
+        throw IoError(notAFile);
     std::ifstream in(path, std::ios::binary);
     if (!in)
         ThrowIoError(errno, path);

@@ -57,5 +57,5 @@ TEST(IoErrorText, UsesTheStandardTexts)
     EXPECT_EQ(IoErrorText(ENOENT), "File not found");
     EXPECT_EQ(IoErrorText(EACCES), "File access denied");
     EXPECT_EQ(IoErrorText(ENOSPC), "Disk full");
-    EXPECT_EQ(IoErrorText(EIO), "I/O error " + std::to_string(EIO));
+    EXPECT_EQ(IoErrorText(ENAMETOOLONG), "File name too long");
 }

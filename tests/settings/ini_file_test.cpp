@@ -116,7 +116,7 @@ TEST(IniFile, LoadAndSaveGuardTheUsersFile)
         ini.Save(path);
         FAIL() << "a read-only file was replaced";
     } catch (const IoError& e) {
-        EXPECT_STREQ(e.what(), "File access denied");
+        EXPECT_EQ(std::string(e.what()), path + " is read-only");
     }
     EXPECT_EQ(ReadAll(path), "[S]\r\nk=v\r\n");
     ::chmod(path.c_str(), 0644);

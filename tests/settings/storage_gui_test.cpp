@@ -388,6 +388,6 @@ TEST_F(SettingsTest, DamagedOrUnusableFileNeverCrashesNorGetsLost)
     form->show();
     EXPECT_EQ(form->sbScale->value(), 3);
     form->close();
-    EXPECT_EQ(platform.LastMessage(), QStringLiteral("File access denied"));
+    EXPECT_EQ(platform.LastMessage(), Ini() + QStringLiteral(" is read-only"));
     EXPECT_EQ(Read(Ini()), mine);
 }
