@@ -12,6 +12,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth clang-format
+  # `make fuzz`: clang and its libFuzzer and sanitizer runtimes.
+  clang libclang-rt-14-dev
   # A real photograph for the reduction benchmark (bench/reduce), enlarged at run time.
   lomiri-wallpapers-16.04
 )
