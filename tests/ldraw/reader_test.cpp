@@ -133,9 +133,15 @@ TEST(ModelReader, HostileSizesAreRefusedBeforeAllocating)
     EXPECT_EQ(Read("0 Tesselka\n0 Tesselka Height : 2000000000\n", table).error,
               "The model's Height (2000000000) is not a picture size");
     EXPECT_EQ(Read("0 Tesselka\n0 Tesselka Width : -3\n", table).error, "The model's Width (-3) is not a picture size");
+    // No wider than the widest mosaic, no taller than its picture's proportions give.
     Loaded l = Read("0 Tesselka\n0 Tesselka Width : 100000\n0 Tesselka Height : 100000\n", table);
-    EXPECT_EQ(l.error, "The model's picture of 100000 x 100000 pixels is too large");
-    EXPECT_EQ(l.studs.Width(), 100000);
+    EXPECT_EQ(l.error, "The model's Width (100000) is not a picture size");
+    EXPECT_EQ(l.studs.Width(), 0);
+    EXPECT_EQ(l.widthText, "");
+    l = Read("0 Tesselka\n0 Tesselka Width : 4000\n0 Tesselka Height : 100000\n0 Tesselka OWidth : 4000\n"
+             "0 Tesselka OHeight : 3000\n",
+             table);
+    EXPECT_EQ(l.error, "The model's Height (100000) is not a picture size");
     EXPECT_EQ(l.studs.Height(), 0);
     // Parts beyond the picture are ignored, however many there are.
     std::string many = "0 Tesselka\n0 Tesselka Width : 2\n0 Tesselka Height : 1\n";
