@@ -219,9 +219,28 @@ Bitmap32 ReadEmf(const std::string& path)
     return RenderSvg(svgText, int(size.width), int(size.height), "EMF");
 }
 
+namespace {
+
+// The converter allocates a buffer of the largest record size the header states before
+// reading a record; a header that claims more than the whole file is damaged, and could
+// ask for gigabytes.
+void CheckWmfHeader(const std::string& bytes)
+{
+    const size_t header = bytes.size() >= 4 && uint32_t(ReadInt32(bytes, 0)) == 0x9AC6CDD7u ? 22 : 0;
+    if (bytes.size() < header + 18)
+        throw Error("WMF: The metafile ends inside its header");
+    const uint64_t largestRecord = uint64_t(uint32_t(ReadInt32(bytes, header + 12))) * 2;
+    if (largestRecord > bytes.size())
+        throw Error("WMF: Damaged header (it claims a record of " + std::to_string(largestRecord) +
+                    " bytes, more than the file holds)");
+}
+
+} // namespace
+
 Bitmap32 ReadWmf(const std::string& path)
 {
     std::string bytes = ReadWholeFile(path, MaxMetafileBytes, "WMF");
+    CheckWmfHeader(bytes);
     WmfApi api;
     api.Open(bytes);
     wmfD_Rect bbox;

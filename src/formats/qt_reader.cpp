@@ -41,6 +41,11 @@ class FileBytes
 public:
     FileBytes(int fd, long long size) : fd_(fd), size_(size) {}
     long long Size() const { return size_; }
+    // The first `count` bytes, or all of a shorter file.
+    std::vector<uint8_t> Head(size_t count) const
+    {
+        return At(0, size_t(std::min<long long>((long long)count, size_)));
+    }
     // `count` bytes at `at`, or an empty vector when the file ends first.
     std::vector<uint8_t> At(long long at, size_t count) const
     {
@@ -66,19 +71,25 @@ uint32_t Le(const std::vector<uint8_t>& b, size_t at, int bytes)
 // True when the file holds less than its headers promise.
 bool BmpTruncated(const FileBytes& file)
 {
-    const std::vector<uint8_t> h = file.At(0, 54);
-    if (h.size() < 26 || h[0] != 'B' || h[1] != 'M')
+    const std::vector<uint8_t> h = file.Head(54);
+    if (h.size() < 2 || h[0] != 'B' || h[1] != 'M')
         return false; // not ours to judge: Qt names what is wrong
+    if (h.size() < 26)
+        return true;
     const long long offset = Le(h, 10, 4);
     if (offset >= file.Size())
         return true;
     const uint32_t headerSize = Le(h, 14, 4);
+    if (14LL + headerSize > file.Size())
+        return true;
     long long width = 0, height = 0, bits = 0, compression = 0;
     if (headerSize == 12) {
         width = Le(h, 18, 2);
         height = Le(h, 20, 2);
         bits = Le(h, 24, 2);
-    } else if (headerSize >= 40 && h.size() >= 34) {
+    } else if (headerSize >= 40) {
+        if (h.size() < 34)
+            return true;
         width = int32_t(Le(h, 18, 4));
         height = int32_t(Le(h, 22, 4));
         bits = Le(h, 28, 2);
@@ -91,7 +102,7 @@ bool BmpTruncated(const FileBytes& file)
     if (!plain || width <= 0 || bits <= 0 || bits > 64)
         return false;
     const long long rowBytes = (width * bits + 31) / 32 * 4;
-    return offset + rowBytes * (height < 0 ? -height : height) > file.Size();
+    return (height < 0 ? -height : height) > (file.Size() - offset) / rowBytes; // no overflow, unlike the product
 }
 
 bool GifTruncated(const FileBytes& file)
@@ -130,6 +141,9 @@ bool GifTruncated(const FileBytes& file)
             if (d[9] & 0x80)
                 at += 3LL << ((d[9] & 7) + 1);
             at += 1; // the code size
+            const std::vector<uint8_t> first = file.At(at, 1);
+            if (first.empty() || first[0] == 0)
+                return true; // no picture data at all
             return !skipBlocks(at) || at > file.Size();
         } else {
             return false; // the trailer or damage: Qt says which
