@@ -6,6 +6,8 @@
 // photo from Debian's lomiri-wallpapers-16.04, enlarged to 6000 x 4000 (24 megapixels)
 // when the benchmark starts. TESSELKA_BENCH_PHOTO names another photo (a photo that is
 // already 6000 x 4000 is used as it is, so bench/peers.sh can share its file).
+// BM_Matching compares the two colour matchings; its `ratio` is the cost of perceptual
+// matching.
 #include "colours/palette.h"
 #include "formats/picture_io.h"
 #include "reduce/reduce_colors.h"
@@ -16,6 +18,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 
 using namespace tesselka;
@@ -76,6 +79,39 @@ void BM_Reduce(benchmark::State& state, DitherKind kind, bool allColours)
     state.counters["colours"] = double(palette.Count());
 }
 
+double ThreadSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
+}
+
+// Perceptual matching against RGB matching of the same kind and palette, taken in turns
+// within each iteration so that both see the same machine load; `ratio` is perceptual
+// time over RGB time. Each reduction starts with an empty cache, as in the window.
+void BM_Matching(benchmark::State& state, DitherKind kind, bool allColours)
+{
+    const Bitmap32& photo = Photo();
+    const ReductionPalette palette = Palette(allColours);
+    IndexedBitmap result;
+    double rgb = 0, perceptual = 0;
+    for (auto _ : state) {
+        double start = ThreadSeconds();
+        ReduceBitmapColors(photo, ReduceCustomPalette, kind, 8, palette, result, {}, MatchRgb);
+        benchmark::DoNotOptimize(result.Row(0));
+        double middle = ThreadSeconds();
+        ReduceBitmapColors(photo, ReduceCustomPalette, kind, 8, palette, result, {}, MatchPerceptual);
+        benchmark::DoNotOptimize(result.Row(0));
+        benchmark::ClobberMemory();
+        rgb += middle - start;
+        perceptual += ThreadSeconds() - middle;
+    }
+    const double n = double(state.iterations());
+    state.counters["rgb_ms"] = 1e3 * rgb / n;
+    state.counters["perceptual_ms"] = 1e3 * perceptual / n;
+    state.counters["ratio"] = perceptual / rgb;
+}
+
 } // namespace
 
 #define REDUCE_BENCH(kind)                                                                                             \
@@ -97,5 +133,17 @@ REDUCE_BENCH(DitherSierra);
 REDUCE_BENCH(DitherJarvisJudiceNinke);
 REDUCE_BENCH(DitherStevensonArce);
 REDUCE_BENCH(DitherBurkes);
+
+#define MATCHING_BENCH(kind)                                                                                           \
+    BENCHMARK_CAPTURE(BM_Matching, kind##_7, kind, false)->Unit(benchmark::kMillisecond)->Iterations(3);               \
+    BENCHMARK_CAPTURE(BM_Matching, kind##_41, kind, true)->Unit(benchmark::kMillisecond)->Iterations(3)
+
+MATCHING_BENCH(DitherNearest);
+MATCHING_BENCH(DitherFloydSteinberg);
+MATCHING_BENCH(DitherStucki);
+MATCHING_BENCH(DitherSierra);
+MATCHING_BENCH(DitherJarvisJudiceNinke);
+MATCHING_BENCH(DitherStevensonArce);
+MATCHING_BENCH(DitherBurkes);
 
 BENCHMARK_MAIN();

@@ -5,7 +5,7 @@
 
 namespace tesselka {
 
-TFastColorLookup::TFastColorLookup(const ReductionPalette& palette)
+TFastColorLookup::TFastColorLookup(const ReductionPalette& palette, ColorMatching matching)
     : CellCache(new int16_t[CellCount]), cellEntries_(new uint32_t[CellCount])
 {
     ColorCount = std::min(palette.Count(), 256);
@@ -15,6 +15,11 @@ TFastColorLookup::TFastColorLookup(const ReductionPalette& palette)
     unknownEntry_ = (uint32_t(first.red) << 8 | uint32_t(first.green) << 16 | uint32_t(first.blue ^ 1) << 24);
     std::fill_n(CellCache.get(), CellCount, int16_t(-1));
     std::fill_n(cellEntries_.get(), CellCount, unknownEntry_);
+    if (matching == MatchPerceptual) {
+        // No seeding: an entry's own cell may look nearer to another entry at its centre.
+        perceptual_ = std::make_unique<PerceptualSearch>(PaletteTable.data(), ColorCount);
+        return;
+    }
     for (int i = 0; i < ColorCount; ++i) {
         const ReductionPalette::Entry& e = PaletteTable[size_t(i)];
         int cell = CellOf(e.red, e.green, e.blue);
@@ -32,6 +37,11 @@ void TFastColorLookup::Answer(int cell, int index)
 
 uint8_t TFastColorLookup::Search(uint8_t red, uint8_t green, uint8_t blue, int cell)
 {
+    if (perceptual_) {
+        const int index = std::max(perceptual_->Nearest(PerceptualSearch::CellCentre(cell)), 0);
+        Answer(cell, index);
+        return uint8_t(index);
+    }
     // Larger than any city-block distance (3 x 255), so entry 0 always takes the lead.
     int best = 196608;
     int bestIndex = 0;

@@ -4,6 +4,8 @@
 // ditherer asks its lookup once per pixel.
 
 #include "colours/palette.h"
+#include "reduce/dither_kind.h"
+#include "reduce/perceptual_search.h"
 
 #include <array>
 #include <cstdint>
@@ -29,14 +31,20 @@ public:
 // reduction, so the result depends on the order in which colours are asked; that order
 // is part of the program's look and must not be changed. Never share one lookup between
 // two reductions.
+//
+// With MatchPerceptual a cell's answer is instead the entry that looks nearest to the
+// cell's centre (CIEDE2000), whoever asks first: exact at the centres, and for the other
+// colours of a cell off by no more than the cell's own spread, which the error diffusion
+// carries on to the next pixels like any other error. The cache keeps the dither loops as
+// fast as with RGB matching; a search per colour would cost a hundred times more.
 class TFastColorLookup final : public TColorLookup
 {
 public:
     static constexpr int CellCount = 32768;
 
-    // Copies the palette's first 256 entries (the palette is not kept) and seeds the
-    // cache with each entry's own cell, lowest index first.
-    explicit TFastColorLookup(const ReductionPalette& palette);
+    // Copies the palette's first 256 entries (the palette is not kept). RGB matching
+    // seeds the cache with each entry's own cell, lowest index first.
+    explicit TFastColorLookup(const ReductionPalette& palette, ColorMatching matching = MatchRgb);
 
     void FindColor(uint8_t red, uint8_t green, uint8_t blue, uint8_t& index, uint8_t& outRed, uint8_t& outGreen,
                    uint8_t& outBlue) override
@@ -80,6 +88,8 @@ private:
     void Answer(int cell, int index);
 
     std::unique_ptr<uint32_t[]> cellEntries_;
+    // Set for MatchPerceptual only.
+    std::unique_ptr<PerceptualSearch> perceptual_;
     uint32_t unknownEntry_ = 0;
 };
 

@@ -26,11 +26,20 @@ enum ReductionMode : int {
     ReduceCustomPalette = 9,
 };
 
+// How the reduction picks a palette entry for a colour: the nearest by city-block distance
+// in RGB (the program's own look), or the one that looks nearest by CIEDE2000. Error
+// diffusion works in RGB either way.
+enum ColorMatching : int {
+    MatchRgb = 0,
+    MatchPerceptual = 1,
+};
+
 // The colour-reduction settings the main window keeps between dithers.
 struct DitherSettingsRecord
 {
     DitherKind kind = DitherNearest;
     int reductionBits = 8;
+    ColorMatching matching = MatchRgb;
 };
 
 } // namespace tesselka

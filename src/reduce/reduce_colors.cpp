@@ -42,13 +42,13 @@ bool DitherRows(TDitherEngine& engine, const Bitmap32& picture, IndexedBitmap& r
 }
 
 // The palette and lookup of a mode; false for the modes that are not provided.
-bool MakeLookup(ReductionMode mode, const ReductionPalette& customPalette,
+bool MakeLookup(ReductionMode mode, const ReductionPalette& customPalette, ColorMatching matching,
                 std::vector<ReductionPalette::Entry>& palette, std::unique_ptr<TColorLookup>& lookup)
 {
     palette.clear();
     switch (mode) {
     case ReduceCustomPalette: {
-        auto fast = std::make_unique<TFastColorLookup>(customPalette);
+        auto fast = std::make_unique<TFastColorLookup>(customPalette, matching);
         palette.assign(fast->PaletteTable.begin(), fast->PaletteTable.begin() + fast->ColorCount);
         lookup = std::move(fast);
         return true;
@@ -203,7 +203,8 @@ void IndexedBitmap::StretchTo(Bitmap32& target) const
 }
 
 bool ReduceBitmapColors(const Bitmap32& picture, ReductionMode mode, DitherKind kind, int reductionBits,
-                        const ReductionPalette& customPalette, IndexedBitmap& result, const ReductionProgress& progress)
+                        const ReductionPalette& customPalette, IndexedBitmap& result, const ReductionProgress& progress,
+                        ColorMatching matching)
 {
     (void)reductionBits; // only the optimised-palette modes use it, and they are not provided
     result.SetSize(0, 0);
@@ -215,7 +216,7 @@ bool ReduceBitmapColors(const Bitmap32& picture, ReductionMode mode, DitherKind 
 
     std::vector<ReductionPalette::Entry> palette;
     std::unique_ptr<TColorLookup> lookup;
-    MakeLookup(mode, customPalette, palette, lookup);
+    MakeLookup(mode, customPalette, matching, palette, lookup);
     if (lookup->ColorCount == 0)
         return true;
     std::unique_ptr<TDitherEngine> ditherer = CreateDitherer(int(kind), picture.Width(), lookup.get());

@@ -73,9 +73,11 @@ using ReductionProgress = std::function<bool(int done, int total)>;
 //   no error.
 // - Throws tesselka::Error: "Invalid image dimensions" for a picture without pixels,
 //   "Failed to allocate memory for GIF DIB" when the index buffer cannot be had.
+// - `matching` chooses how ReduceCustomPalette picks an entry for a colour; the fixed
+//   palettes have their own rules and ignore it.
 // Returns false (and an empty result) when `progress` cancels.
 bool ReduceBitmapColors(const Bitmap32& picture, ReductionMode mode, DitherKind kind, int reductionBits,
                         const ReductionPalette& customPalette, IndexedBitmap& result,
-                        const ReductionProgress& progress = {});
+                        const ReductionProgress& progress = {}, ColorMatching matching = MatchRgb);
 
 } // namespace tesselka

@@ -1,5 +1,7 @@
 #include "reduce/color_lookup.h"
 
+#include "colours/lab_color.h"
+#include "reduce/reduce_colors.h"
 #include "reduce_test_util.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +55,56 @@ TEST(FastColorLookup, OnlyTheFirst256EntriesAreRead)
     TFastColorLookup lookup(big);
     EXPECT_EQ(lookup.ColorCount, 256);
     EXPECT_EQ(Find(lookup, 255, 255, 255), (std::array<int, 4>{255, 200, 200, 200}));
+}
+
+TEST(FastColorLookup, PerceptualAnswerIsTheNearestToEachCellCentre)
+{
+    ReductionPalette startColours;
+    for (const PaletteEntry& e : PaletteEntries)
+        if (e.checkedAtStart)
+            startColours.entries.push_back({uint8_t(RedOf(e.designedColor)), uint8_t(GreenOf(e.designedColor)),
+                                            uint8_t(BlueOf(e.designedColor)), 4});
+    // Near and exact twins, so that ties and close calls occur.
+    const ReductionPalette twins = PaletteOf(
+        {{120, 120, 120}, {8, 8, 8}, {9, 9, 9}, {120, 120, 120}, {200, 30, 30}, {196, 34, 30}, {20, 40, 200}});
+    for (const ReductionPalette& palette : {startColours, test::AllPanelColours(), twins}) {
+        std::vector<LabColor> lab;
+        for (const ReductionPalette::Entry& e : palette.entries)
+            lab.push_back(SrgbToLab(e.red, e.green, e.blue));
+        TFastColorLookup lookup(palette, MatchPerceptual);
+        // Each cell is asked once, so its RGB answer is the nearest to the colour asked.
+        TFastColorLookup rgb(palette);
+        std::vector<test::Rgb> differing;
+        std::vector<int> expected;
+        for (int cell = 0; cell < TFastColorLookup::CellCount; ++cell) {
+            const int r = cell & 31, g = (cell >> 5) & 31, b = cell >> 10;
+            const LabColor centre = SrgbToLab(8 * r + 3.5, 8 * g + 3.5, 8 * b + 3.5);
+            int best = 0;
+            double least = Ciede2000(centre, lab[0]);
+            for (size_t i = 1; i < lab.size(); ++i)
+                if (double d = Ciede2000(centre, lab[i]); d < least) {
+                    least = d;
+                    best = int(i);
+                }
+            // Asked with some colour of the cell other than its centre.
+            const test::Rgb asked = {8 * r + cell % 8, 8 * g + cell / 8 % 8, 8 * b + cell / 64 % 8};
+            ASSERT_EQ(lookup.FindIndex(uint8_t(asked[0]), uint8_t(asked[1]), uint8_t(asked[2])), best)
+                << "cell " << r << " " << g << " " << b;
+            if (differing.size() < 64 &&
+                rgb.FindIndex(uint8_t(asked[0]), uint8_t(asked[1]), uint8_t(asked[2])) != best) {
+                differing.push_back(asked);
+                expected.push_back(best);
+            }
+        }
+        // The reduction passes the choice on to its lookup.
+        ASSERT_FALSE(differing.empty());
+        IndexedBitmap result;
+        const Bitmap32 picture = test::PictureOf(int(differing.size()), differing);
+        ASSERT_TRUE(
+            ReduceBitmapColors(picture, ReduceCustomPalette, DitherNearest, 8, palette, result, {}, MatchPerceptual));
+        for (size_t x = 0; x < expected.size(); ++x)
+            EXPECT_EQ(result.Index(int(x), 0), expected[x]);
+    }
 }
 
 TEST(FixedLookups, LevelsAndThresholds)
