@@ -156,6 +156,12 @@ void TForm1::CreateControls()
         (*radios[i])->setText(QString::fromLatin1(ditherCaptions[i]));
     }
     dm2->setChecked(true);
+    // Beside the short captions of Stucki and Sierra, where the group has room, so that no
+    // designed control moves; created after the radios, it lies above their empty ends.
+    MatchBox = Make<QComboBox>(GroupBox2, "MatchBox", 72, 33, 76, 22);
+    MatchBox->addItems({QStringLiteral("RGB"), QStringLiteral("Perceptual")});
+    MatchBox->setToolTip(QStringLiteral("How a colour finds its brick colour: the nearest in RGB, or the nearest "
+                                        "to the eye (CIEDE2000)"));
 
     Label1 = MakeLabel(this, "Label1", "Mosaic Width", 168, 134, 152);
     Edit2 = Make<QLineEdit>(this, "Edit2", 168, 150, 152, 21);
@@ -279,6 +285,7 @@ void TForm1::ConnectHandlers()
             if (on)
                 dm2Click();
         });
+    connect(MatchBox, &QComboBox::currentIndexChanged, this, [this] { dm2Click(); });
     Image2->installEventFilter(this);
     connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
     connect(BitBtn9, &QPushButton::clicked, this, [this] { BitBtn9Click(); });

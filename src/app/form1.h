@@ -79,6 +79,8 @@ public:
     QRadioButton* dm5 = nullptr;
     QRadioButton* dm6 = nullptr;
     QRadioButton* dm7 = nullptr;
+    // How a colour finds its palette entry: "RGB" or "Perceptual".
+    QComboBox* MatchBox = nullptr;
     QLabel* Label1 = nullptr;
     QLineEdit* Edit2 = nullptr;
     QLabel* Label2 = nullptr;

@@ -5,6 +5,7 @@
 #include "widgets/img_view32.h"
 #include "workflow/workflow.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -27,6 +28,8 @@ void TForm1::BitBtn2Click()
                 break;
             }
 
+        DitherSettings.matching = MatchBox->currentIndex() == 1 ? MatchPerceptual : MatchRgb;
+
         int n = 0;
         const ReductionPalette palette = BuildPalette(n);
         // A width box that cannot be read stops the step at the scaling, which would come
@@ -34,6 +37,7 @@ void TForm1::BitBtn2Click()
         // empty palette or picture gives no grid to scale, so the box is not read then.)
         DitherRequest request;
         request.kind = DitherSettings.kind;
+        request.matching = DitherSettings.matching;
         request.reductionBits = DitherSettings.reductionBits;
         request.mixGrid = true;
         request.cell = {CellWidth, CellHeight};

@@ -40,7 +40,7 @@ constexpr StoredProperty Form1Properties[] = {
     {"CheckBox9", K::Checked},  {"Brightness", K::Position}, {"Contrast", K::Position},   {"Darkness", K::Position},
     {"Lightness", K::Position}, {"Saturation", K::Position}, {"Splitlight", K::Position}, {"LayerOpacity", K::Position},
     {"dm1", K::Checked},        {"dm2", K::Checked},         {"dm3", K::Checked},         {"dm4", K::Checked},
-    {"dm5", K::Checked},        {"dm6", K::Checked},         {"dm7", K::Checked},
+    {"dm5", K::Checked},        {"dm6", K::Checked},         {"dm7", K::Checked},         {"MatchBox", K::Text},
 };
 
 constexpr StoredProperty Form2Properties[] = {

@@ -181,6 +181,9 @@ const std::vector<OptionDef>& ConvertOptionTable()
         {"style", "TEXT", "1x Plates - studs up",
          "Brick style, one of `list styles` (any case); load-ldraw takes the model's.", false},
         {"dither", "KIND", "stucki", "floyd, stucki, sierra, jarvis, stevenson, burkes or nearest.", false},
+        {"match", "KIND", "rgb",
+         "How a colour finds its palette colour: rgb (nearest in RGB) or perceptual (nearest to the eye, CIEDE2000).",
+         false},
         {"palette", "COLOURS", "default", "default, all, or LDraw codes of palette colours: 4,14,2,...", true},
         {"brightness", "N", "0", "Brightness, -255 to 255.", false},
         {"contrast", "N", "0", "Contrast, -255 to 255.", false},
@@ -250,6 +253,12 @@ void ApplySettingsFile(const QString& path, ConvertOptions& o)
     for (size_t i = 0; i < std::size(radios); ++i)
         if (main.Checked("dm" + std::to_string(i + 1)).value_or(false))
             o.dither = radios[i];
+    if (std::optional<QString> matching = main.Text("MatchBox")) {
+        if (*matching != QLatin1String("RGB") && *matching != QLatin1String("Perceptual"))
+            throw UsageError(main.Where("MatchBox_Text").toStdString() + ": '" + matching->toStdString() +
+                             "' is neither RGB nor Perceptual");
+        o.matching = *matching == QLatin1String("Perceptual") ? MatchPerceptual : MatchRgb;
+    }
     struct Slider
     {
         const char* name;
@@ -337,6 +346,15 @@ ConvertOptions ParseOptions(Command command, const QStringList& arguments, const
         if (it == std::end(DitherNames))
             throw UsageError(QStringLiteral("--dither: '%1' is not a dither method").arg(kind).toStdString());
         o.dither = it->kind;
+    }
+    if (isSet("match")) {
+        const QString matching = value("match");
+        if (matching == QLatin1String("rgb"))
+            o.matching = MatchRgb;
+        else if (matching == QLatin1String("perceptual"))
+            o.matching = MatchPerceptual;
+        else
+            throw UsageError(QStringLiteral("--match: '%1' is not rgb or perceptual").arg(matching).toStdString());
     }
     if (isSet("palette"))
         o.paletteCodes = ParsePalette(value("palette"));

@@ -55,6 +55,7 @@ struct ConvertOptions
     int width = 96;
     QString style = QStringLiteral("1x Plates - studs up");
     DitherKind dither = DitherStucki;
+    ColorMatching matching = MatchRgb;
     // LDraw codes of the palette panels to tick; the order is always the panels' order.
     std::vector<int> paletteCodes;
     ToneOptions tone;

@@ -195,6 +195,7 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
     const CellShape cell = StyleCell(style).value_or(CellShape{StyleCellWidth, 2});
     DitherRequest request;
     request.kind = o.dither;
+    request.matching = o.matching;
     request.studsWide = o.width;
     request.cell = cell;
     request.mixGrid = false; // no output of the command line draws the stud-mix grid

@@ -64,7 +64,7 @@ bool DitherToStudGrids(const Bitmap32& picture, const ReductionPalette& palette,
 {
     grids.reset();
     if (!ReduceBitmapColors(picture, ReduceCustomPalette, request.kind, request.reductionBits, palette, reduced,
-                            progress))
+                            progress, request.matching))
         return false;
     if (reduced.Height() == 0)
         return true;

@@ -62,6 +62,7 @@ DitherPalette BuildDitherPalette(const std::array<TColor, PaletteSize>& panelCol
 struct DitherRequest
 {
     DitherKind kind = DitherStucki;
+    ColorMatching matching = MatchRgb;
     int reductionBits = 8;
     int studsWide = 96;
     CellShape cell; // the ordinary grid's cell

@@ -37,6 +37,7 @@ TEST(CliOptions, DefaultsEqualTheWindowsControls)
     EXPECT_EQ(o.width, 96);
     EXPECT_EQ(o.style, QStringLiteral("1x Plates - studs up"));
     EXPECT_EQ(o.dither, DitherStucki);
+    EXPECT_EQ(o.matching, MatchRgb);
     EXPECT_EQ(o.paletteCodes, (std::vector<int>{4, 14, 2, 1, 0, 7, 15}));
     EXPECT_EQ(o.tone.brightness, 0);
     EXPECT_FALSE(o.tone.grayscale);
@@ -54,6 +55,7 @@ TEST(CliOptions, ReadsEveryKindOfValue)
                               QStringLiteral("--style"),
                               QStringLiteral("2x Bricks - studs out"),
                               QStringLiteral("--dither=floyd"),
+                              QStringLiteral("--match=perceptual"),
                               QStringLiteral("--palette"),
                               QStringLiteral("15,4, 288"),
                               QStringLiteral("--contrast"),
@@ -72,6 +74,7 @@ TEST(CliOptions, ReadsEveryKindOfValue)
     EXPECT_EQ(o.width, 120);
     EXPECT_EQ(o.style, QStringLiteral("2x Bricks - studs out"));
     EXPECT_EQ(o.dither, DitherFloydSteinberg);
+    EXPECT_EQ(o.matching, MatchPerceptual);
     EXPECT_EQ(o.paletteCodes, (std::vector<int>{15, 4, 288}));
     EXPECT_EQ(o.tone.contrast, -40);
     EXPECT_EQ(o.tone.splitlight, 10);
@@ -108,6 +111,8 @@ TEST(CliOptions, RefusesWhatItCannotUse)
               std::string::npos);
     EXPECT_EQ(UsageMessage({QStringLiteral("--dither"), QStringLiteral("atkinson"), QStringLiteral("x")}),
               "--dither: 'atkinson' is not a dither method");
+    EXPECT_EQ(UsageMessage({QStringLiteral("--match"), QStringLiteral("lab"), QStringLiteral("x")}),
+              "--match: 'lab' is not rgb or perceptual");
     EXPECT_EQ(UsageMessage({QStringLiteral("--palette"), QStringLiteral("4,999"), QStringLiteral("x")}),
               "--palette: '999' is not the LDraw code of a palette colour");
     EXPECT_EQ(UsageMessage({QStringLiteral("--parts"), QStringLiteral("plate3x3"), QStringLiteral("x")}),
@@ -176,7 +181,7 @@ TEST(CliOptions, SettingsFileGivesTheDefaultsAndTheCommandLineWins)
         settings("[TForm1]\r\nEdit2_Text=40\r\nComboBox1_Text=2x bricks - STUDS OUT\r\n"
                  "CheckBox1_Checked=False\r\nCheckBox5_Checked=True\r\nContrast_Position=-30\r\n"
                  "Splitlight_Position=4\r\nsbScale_Position=3\r\nCheckBox43_Checked=True\r\n"
-                 "dm2_Checked=False\r\ndm6_Checked=True\r\nNoSuchKey=whatever\r\n"
+                 "dm2_Checked=False\r\ndm6_Checked=True\r\nMatchBox_Text=Perceptual\r\nNoSuchKey=whatever\r\n"
                  "[TForm2]\r\nComboBox2_Text=8x8\r\nCheckBox5_Checked=True\r\nCheckBox2_Checked=true\r\n"
                  "[TForm3]\r\nplate1x2_Checked=True\r\nbrick1x1_Checked=False\r\n");
     ConvertOptions o = Parse({QStringLiteral("--settings"), good, QStringLiteral("x.jpg")});
@@ -190,6 +195,7 @@ TEST(CliOptions, SettingsFileGivesTheDefaultsAndTheCommandLineWins)
     EXPECT_TRUE(o.grayGrid);
     EXPECT_FALSE(o.blackGrid);
     EXPECT_EQ(o.dither, DitherBurkes);
+    EXPECT_EQ(o.matching, MatchPerceptual);
     EXPECT_EQ(o.panelSize, QStringLiteral("8x8"));
     EXPECT_TRUE(o.mapOptions.grid6 && o.mapOptions.fillColor);
     EXPECT_FALSE(o.mapOptions.blackGrid);
@@ -214,6 +220,7 @@ TEST(CliOptions, SettingsFileGivesTheDefaultsAndTheCommandLineWins)
         {"[TForm1]\nEdit2_Text=wide\n", "[TForm1] Edit2_Text: 'wide' is not a whole number from 1 to 4000"},
         {"[TForm1]\nComboBox1_Text=Duplo\n", "[TForm1] ComboBox1_Text: 'Duplo' is not a style"},
         {"[TForm1]\nCheckBox7_Checked=yes\n", "[TForm1] CheckBox7_Checked: 'yes' is neither True nor False"},
+        {"[TForm1]\nMatchBox_Text=Lab\n", "[TForm1] MatchBox_Text: 'Lab' is neither RGB nor Perceptual"},
         {"[TForm1]\nBrightness_Position=300\n",
          "[TForm1] Brightness_Position: '300' is not a whole number from -255 to 255"},
         {"[TForm2]\nComboBox2_Text=16x16\n", "[TForm2] ComboBox2_Text: '16x16' is not a panel size"},

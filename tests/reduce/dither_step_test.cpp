@@ -5,6 +5,7 @@
 #include "widgets/img_view32.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -86,6 +87,16 @@ TEST_F(DitherStep, DithersTheStartPictureRightAfterStartUp)
     const Bitmap32 first = form.StudImage;
     form.BitBtn2->click();
     EXPECT_TRUE(form.StudImage == first);
+
+    // The box beside the methods switches the step to perceptual matching.
+    form.MatchBox->setCurrentIndex(1);
+    form.BitBtn2->click();
+    EXPECT_EQ(form.DitherSettings.matching, MatchPerceptual);
+    ASSERT_TRUE(ReduceBitmapColors(form.WorkPicture, ReduceCustomPalette, DitherStucki, 8, form.BuildPalette(n),
+                                   expected, {}, MatchPerceptual));
+    expected.ToBitmap32(expectedPicture);
+    EXPECT_TRUE(form.image1->Bitmap() == expectedPicture);
+    EXPECT_FALSE(form.StudImage == first);
 }
 
 TEST_F(DitherStep, SingleColourPaletteGivesASingleColourGrid)

@@ -97,7 +97,7 @@ TEST_F(SettingsTest, FirstCloseWritesTheWholeSectionInOrder)
     expected += Lines({"Brightness_Position=0", "Contrast_Position=0", "Darkness_Position=0", "Lightness_Position=0",
                        "Saturation_Position=0", "Splitlight_Position=0", "LayerOpacity_Position=0", "dm1_Checked=False",
                        "dm2_Checked=True", "dm3_Checked=False", "dm4_Checked=False", "dm5_Checked=False",
-                       "dm6_Checked=False", "dm7_Checked=False"});
+                       "dm6_Checked=False", "dm7_Checked=False", "MatchBox_Text=RGB"});
     EXPECT_EQ(Read(Ini()).toStdString(), expected.toStdString());
 }
 
@@ -126,6 +126,7 @@ TEST_F(SettingsTest, EveryMainWindowPropertySurvivesARestart)
         form->Splitlight->setValue(7);
         form->LayerOpacity->setValue(77);
         form->dm5->setChecked(true);
+        form->MatchBox->setCurrentIndex(1);
         form->GrayScale->setChecked(true); // not stored
         form->setGeometry(40, 50, 1000, 800);
         form->close();
@@ -149,6 +150,7 @@ TEST_F(SettingsTest, EveryMainWindowPropertySurvivesARestart)
     EXPECT_EQ(form->LayerOpacity->value(), 77);
     EXPECT_TRUE(form->dm5->isChecked());
     EXPECT_FALSE(form->dm2->isChecked());
+    EXPECT_EQ(form->MatchBox->currentText(), QStringLiteral("Perceptual"));
     EXPECT_FALSE(form->GrayScale->isChecked());
     EXPECT_EQ(form->geometry(), QRect(40, 50, 1000, 800));
     // Tone sliders restored before the first showing leave the start picture alone.
@@ -252,7 +254,7 @@ TEST_F(SettingsTest, SaveKeepsOtherSectionsAndKeys)
     const QByteArray text = Read(Ini());
     EXPECT_TRUE(text.startsWith(Lines({"; written by hand", "[Other]", "key=value", "[TForm1]", "Edit2_Text=80",
                                        "Unknown=kept", "sbScale_Position=3", "FormVersion=0"})));
-    EXPECT_TRUE(text.endsWith(Lines({"dm7_Checked=False", "", "[TForm3]", "plate1x2_Checked=False"})));
+    EXPECT_TRUE(text.endsWith(Lines({"MatchBox_Text=RGB", "", "[TForm3]", "plate1x2_Checked=False"})));
 }
 
 TEST_F(SettingsTest, LoadSettingsFiresHandlersOnlyForChangedValues)
