@@ -160,8 +160,6 @@ void TForm1::CreateControls()
     // designed control moves; created after the radios, it lies above their empty ends.
     MatchBox = Make<QComboBox>(GroupBox2, "MatchBox", 72, 33, 76, 22);
     MatchBox->addItems({QStringLiteral("RGB"), QStringLiteral("Perceptual")});
-    MatchBox->setToolTip(QStringLiteral("How a colour finds its brick colour: the nearest in RGB, or the nearest "
-                                        "to the eye (CIEDE2000)"));
 
     Label1 = MakeLabel(this, "Label1", "Mosaic Width", 168, 134, 152);
     Edit2 = Make<QLineEdit>(this, "Edit2", 168, 150, 152, 21);
@@ -475,6 +473,8 @@ void TForm1::SetToolTips()
         {dm5, "Stevenson & Arce: spreads the error in a wide pattern"},
         {dm6, "Burkes: spreads the error over seven neighbours"},
         {dm7, "No dithering: each stud takes the nearest colour"},
+        {MatchBox, "How a colour finds its brick colour: RGB takes the nearest in red, green and blue, "
+                   "Perceptual the one nearest to the eye"},
         {Edit2, "The width of the mosaic in studs"},
         {ComboBox1, "The parts the mosaic is built from and how they stand"},
         {BitBtn1, "Open the picture to turn into a mosaic"},
