@@ -209,9 +209,13 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
         });
     });
     if (!o.dithered.isEmpty()) {
-        Bitmap32 dithered;
-        reduced.ToBitmap32(dithered);
-        ForFile(o.dithered, [&] { SavePng(dithered, FilePath(o.dithered)); });
+        // Coloured a few rows at a time as the writer takes them: no full-size copy.
+        ForFile(o.dithered, [&] {
+            SavePngRows(
+                reduced.Width(), reduced.Height(),
+                [&reduced](int first, int count, TColor32* rows) { reduced.RowsToColors(first, count, rows); },
+                FilePath(o.dithered));
+        });
         written << o.dithered;
     }
     if (!grids)

@@ -517,21 +517,51 @@ std::vector<uint8_t> EncodePng(const Bitmap32& bitmap, const PngWriterOptions& o
     return out;
 }
 
-bool SavePng(const Bitmap32& bitmap, const std::string& path, const PngProgress& progress)
+namespace {
+
+bool WritePngFile(int width, int height, const std::string& path, const PngProgress& progress,
+                  const std::function<bool(PngWriter&)>& addRows)
 {
     // A picture that cannot be written makes no file.
-    CheckSize(bitmap.Width(), bitmap.Height());
+    CheckSize(width, height);
     AtomicFile file(path, "Cannot create file " + path);
     PngWriter writer(
-        bitmap.Width(), bitmap.Height(),
+        width, height,
         [&file](const uint8_t* bytes, size_t size) {
             file.Write(std::string_view(reinterpret_cast<const char*>(bytes), size));
         },
         progress);
-    if (!writer.AddRows(bitmap.Bits(), bitmap.Width(), bitmap.Height()) || !writer.Finish())
+    if (!addRows(writer) || !writer.Finish())
         return false;
     file.Commit();
     return true;
+}
+
+} // namespace
+
+bool SavePng(const Bitmap32& bitmap, const std::string& path, const PngProgress& progress)
+{
+    return WritePngFile(bitmap.Width(), bitmap.Height(), path, progress, [&bitmap](PngWriter& writer) {
+        return writer.AddRows(bitmap.Bits(), bitmap.Width(), bitmap.Height());
+    });
+}
+
+bool SavePngRows(int width, int height, const PngRowMaker& makeRows, const std::string& path,
+                 const PngProgress& progress)
+{
+    return WritePngFile(width, height, path, progress, [&](PngWriter& writer) {
+        // About 64 KB of rows at a time: they are still in the cache when the writer
+        // copies them.
+        const int step = std::max(1, int(65536 / (size_t(width) * sizeof(TColor32))));
+        std::vector<TColor32> rows(size_t(width) * size_t(std::min(step, height)));
+        for (int y = 0; y < height; y += step) {
+            const int count = std::min(step, height - y);
+            makeRows(y, count, rows.data());
+            if (!writer.AddRows(rows.data(), width, count))
+                return false;
+        }
+        return true;
+    });
 }
 
 } // namespace tesselka

@@ -64,4 +64,11 @@ std::vector<uint8_t> EncodePng(const Bitmap32& bitmap, const PngWriterOptions& o
 // writing. Throws tesselka::IoError with the file system's text.
 bool SavePng(const Bitmap32& bitmap, const std::string& path, const PngProgress& progress = {});
 
+// Fills `count` rows from row `first` into `rows`, one after another, `width` pixels each.
+using PngRowMaker = std::function<void(int first, int count, TColor32* rows)>;
+
+// SavePng for a picture made a few rows at a time, so it never exists whole in memory.
+bool SavePngRows(int width, int height, const PngRowMaker& makeRows, const std::string& path,
+                 const PngProgress& progress = {});
+
 } // namespace tesselka

@@ -185,6 +185,17 @@ void IndexedBitmap::ToBitmap32(Bitmap32& target) const
         dst[i] = colors[src[i]];
 }
 
+void IndexedBitmap::RowsToColors(int first, int count, TColor32* out) const
+{
+    Q_ASSERT(first >= 0 && count >= 0 && first + count <= height_);
+    TColor32 colors[256];
+    PaletteColours(Palette, colors);
+    const size_t n = size_t(width_) * size_t(count);
+    const uint8_t* src = Row(first);
+    for (size_t i = 0; i < n; ++i)
+        out[i] = colors[src[i]];
+}
+
 void IndexedBitmap::StretchTo(Bitmap32& target) const
 {
     if (target.Empty() || Empty())

@@ -49,6 +49,8 @@ public:
 
     // The picture in its palette colours (alpha 255) into `target`, reusing its buffer.
     void ToBitmap32(Bitmap32& target) const;
+    // Rows first..first+count-1 in their palette colours (alpha 255), one after another.
+    void RowsToColors(int first, int count, TColor32* out) const;
     // The same as ToBitmap32 followed by target.StretchFrom, for a target already sized
     // (usually a small grid), without the full-size picture in between.
     void StretchTo(Bitmap32& target) const;
