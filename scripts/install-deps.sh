@@ -15,6 +15,8 @@ packages=(
   xvfb xauth clang-format
   # `make fuzz`: clang and its libFuzzer and sanitizer runtimes.
   clang libclang-rt-14-dev
+  # pdftotext and pdftoppm: the tests read back the printed map's PDF.
+  poppler-utils
   # A real photograph for the reduction benchmark (bench/reduce), enlarged at run time.
   lomiri-wallpapers-16.04
 )

@@ -2,9 +2,11 @@
 
 #include "settings/settings_path.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -14,6 +16,7 @@
 #include <QProgressDialog>
 #include <QScreen>
 #include <QStringList>
+#include <QToolBar>
 
 namespace tesselka {
 
@@ -153,11 +156,64 @@ std::unique_ptr<Progress> QtPlatform::StartProgress(QWidget* parent, const QStri
     return std::make_unique<DialogProgress>(parent, text);
 }
 
+bool SavePreviewAsPdf(const QPrinter& printer, const QString& path, const std::function<void(QPrinter&)>& render)
+{
+    // Written under another name and renamed when complete, so a failure never leaves a
+    // half-written PDF (or nothing at all) under the chosen name.
+    const QString partial = path + QStringLiteral(".partial");
+    bool ok = false;
+    {
+        QPrinter pdf(QPrinter::HighResolution);
+        pdf.setOutputFormat(QPrinter::PdfFormat);
+        pdf.setPageLayout(printer.pageLayout());
+        pdf.setOutputFileName(partial);
+        render(pdf);
+        ok = pdf.printerState() != QPrinter::Error && QFileInfo(partial).size() > 0;
+    }
+    if (ok) {
+        QFile::remove(path);
+        ok = QFile::rename(partial, path);
+    }
+    if (!ok)
+        QFile::remove(partial);
+    return ok;
+}
+
+QAction* AddSaveAsPdf(QPrintPreviewDialog& preview, QPrinter& printer, const std::function<void(QPrinter&)>& render,
+                      const std::function<QString()>& askPath, const std::function<void(const QString&)>& failed)
+{
+    auto* action = new QAction(QStringLiteral("Save as PDF..."), &preview);
+    action->setObjectName(QStringLiteral("SaveAsPdf"));
+    action->setToolTip(QStringLiteral("Save the pages shown as a PDF file"));
+    QObject::connect(action, &QAction::triggered, &preview, [&printer, render, askPath, failed] {
+        const QString path = askPath();
+        if (path.isEmpty())
+            return;
+        if (!SavePreviewAsPdf(printer, path, render))
+            failed(QStringLiteral("Cannot create file %1").arg(path));
+    });
+    if (QToolBar* bar = preview.findChild<QToolBar*>())
+        bar->addAction(action);
+    else
+        preview.addAction(action);
+    return action;
+}
+
 void QtPlatform::PrintPreview(QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& render)
 {
     QPrintPreviewDialog preview(&printer, parent);
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [&render](QPrinter* target) { render(*target); });
+    AddSaveAsPdf(
+        preview, printer, render,
+        [&preview] {
+            QString path = QFileDialog::getSaveFileName(&preview, QStringLiteral("Save as PDF"), QString(),
+                                                        QStringLiteral("PDF (*.pdf)"));
+            if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+                path += QStringLiteral(".pdf");
+            return path;
+        },
+        [this, &preview](const QString& text) { ShowMessage(&preview, MessageKind::Error, text); });
     preview.exec();
 }
 

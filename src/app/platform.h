@@ -6,7 +6,9 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QDialog;
+class QPrintPreviewDialog;
 class QPrinter;
 class QWidget;
 
@@ -88,6 +90,16 @@ public:
     std::unique_ptr<Progress> StartProgress(QWidget* parent, const QString& text) override;
     void PrintPreview(QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& render) override;
 };
+
+// Draws the pages `render` gives on a PDF of `printer`'s page layout at `path`; false
+// when the file could not be written (nothing is then left under `path`).
+bool SavePreviewAsPdf(const QPrinter& printer, const QString& path, const std::function<void(QPrinter&)>& render);
+
+// Adds "Save as PDF..." to a print preview's tool bar: the pages the preview shows, with
+// the page size and printer settings it has at that moment, saved to the file `askPath`
+// names (nothing when it gives an empty name); `failed` reports a file not written.
+QAction* AddSaveAsPdf(QPrintPreviewDialog& preview, QPrinter& printer, const std::function<void(QPrinter&)>& render,
+                      const std::function<QString()>& askPath, const std::function<void(const QString&)>& failed);
 
 // "Desc|*.a;*.b|Desc2|*.c" as Qt name filters "Desc (*.a *.b);;Desc2 (*.c)".
 QString ToQtNameFilters(const QString& filter);

@@ -2,7 +2,12 @@
 
 #include "map/map_files.h"
 
+#include <QPageSize>
 #include <QString>
+
+#include <string>
+
+class QPagedPaintDevice;
 
 namespace tesselka {
 
@@ -17,5 +22,17 @@ inline const QString FooterSeparator = QStringLiteral(" \u2022 ");
 // totals. Leaves the job's state as a save does. Throws tesselka::Error for a map with
 // too many panels, before anything is composed.
 void ComposeMapDocument(MapJob& job, PrintDocument& document);
+
+// The map's geometry; throws tesselka::Error when the map has too many panels to print.
+MapGeometry CheckMapPrintable(const MapJob& job);
+
+// Composes the map for the printable area of `device`'s current page and draws it there.
+// Printing calls it again whenever the user picks another printer or page size, so the
+// pages always fit the paper they go on.
+void PrintMap(MapJob& job, QPagedPaintDevice& device);
+
+// The printed map as a PDF on `paper` (portrait, MapPageLayout): the pages printing
+// gives. Throws tesselka::Error (too many panels) or tesselka::IoError.
+void WriteMapPdf(MapJob& job, const std::string& path, QPageSize::PageSizeId paper);
 
 } // namespace tesselka

@@ -2,6 +2,8 @@
 #include "app/form1.h"
 #include "app/form2.h"
 #include "app/form3.h"
+#include "app/platform.h"
+#include "print/map_document.h"
 #include "support/scripted_platform.h"
 
 #include <QCheckBox>
@@ -11,6 +13,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -198,6 +202,56 @@ TEST(MakeMap, PrintMapPrintsOnePagePerPanelAndTheTotals)
     };
     w.form.BitBtn11->click();
     EXPECT_EQ(w.platform.printCount, 1);
+}
+
+TEST(MakeMap, PreviewSavesThePrintedPagesAsPdf)
+{
+    Windows w;
+    w.Dither();
+    w.form2.ComboBox2->setCurrentText(QStringLiteral("32x32"));
+    const QString printed = w.dir.filePath(QStringLiteral("printed.pdf"));
+    w.platform.printPdfPath = printed;
+    w.platform.modalAnswer = [&](QDialog&) {
+        w.form2.Button2->click();
+        return true;
+    };
+    w.form.BitBtn11->click();
+    ASSERT_EQ(w.platform.printCount, 1);
+
+    // The real preview's "Save as PDF..." writes the pages of the preview's page size.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    QPrintPreviewDialog preview(&printer);
+    MapJob job{w.form.StudImage,
+               w.form.ColorSlots,
+               w.form.SelectedColors,
+               w.form.PaletteCount,
+               w.form.MosaicStyle().toStdString(),
+               w.form.CellWidth,
+               w.form.CellHeight,
+               w.form2.Options(),
+               w.form.PanelSheet,
+               w.form.TotalsSheet,
+               w.form.TotalsList};
+    QString failure;
+    const QString saved = w.dir.filePath(QStringLiteral("saved.pdf"));
+    QAction* action = AddSaveAsPdf(
+        preview, printer, [&](QPrinter& target) { PrintMap(job, target); }, [&] { return saved; },
+        [&](const QString& text) { failure = text; });
+    action->trigger();
+    EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+    EXPECT_EQ(w.PdfPages(saved), w.PdfPages(printed));
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("/MediaBox [0 0 595")); // A4, as the preview had it
+
+    // A folder that does not exist: reported, nothing left behind.
+    const QString bad = w.dir.filePath(QStringLiteral("no/such/folder/map.pdf"));
+    AddSaveAsPdf(
+        preview, printer, [&](QPrinter& target) { PrintMap(job, target); }, [&] { return bad; },
+        [&](const QString& text) { failure = text; })
+        ->trigger();
+    EXPECT_TRUE(failure.contains(QStringLiteral("Cannot create file"))) << failure.toStdString();
 }
 
 TEST(MakeMap, PrintingAHugeMapIsRefused)
