@@ -29,7 +29,7 @@ int RowOfLength(int length)
 
 TForm3::TForm3(QWidget* parent) : QDialog(parent)
 {
-    SetUpFixedDialog(*this, "Form3", "Make Ldraw", 723, 293);
+    SetUpFixedDialog(*this, "Form3", "Make Ldraw", 723, 317);
 
     for (int g = 0; g < 5; ++g) {
         auto* group = new QGroupBox(QString::fromLatin1(GroupCaption[g]), this);
@@ -52,13 +52,21 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent)
     Label1 = new QLabel(QStringLiteral("Choose the size of the bricks and plates to use in this LDraw file"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(8, 266, 420, 17);
+    PartsListBox = new QCheckBox(QStringLiteral("Also write the parts list (CSV)"), this);
+    PartsListBox->setObjectName(QStringLiteral("PartsListBox"));
+    PartsListBox->setGeometry(8, 290, 240, 17);
+    PartsListBox->setToolTip(QStringLiteral("Part, colour and quantity of every part of the model, beside it"));
+    WantedListBox = new QCheckBox(QStringLiteral("Also write the BrickLink wanted list (XML)"), this);
+    WantedListBox->setObjectName(QStringLiteral("WantedListBox"));
+    WantedListBox->setGeometry(256, 290, 290, 17);
+    WantedListBox->setToolTip(QStringLiteral("The model's parts as a wanted list that BrickLink imports, beside it"));
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(552, 262, 75, 25);
+    BitBtn1->setGeometry(552, 286, 75, 25);
     BitBtn1->setDefault(true);
     BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setGeometry(640, 262, 75, 25);
+    BitBtn2->setGeometry(640, 286, 75, 25);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -26,6 +26,9 @@ public:
     QCheckBox* Box(PartBox box) const { return Boxes[size_t(box)]; }
     std::array<QGroupBox*, 5> Groups{}; // "1 x Plates" ... "2x Bricks", left to right
     QLabel* Label1 = nullptr;
+    // Also write, beside the model, its parts list (CSV) and its BrickLink wanted list.
+    QCheckBox* PartsListBox = nullptr;
+    QCheckBox* WantedListBox = nullptr;
     QPushButton* BitBtn1 = nullptr; // OK
     QPushButton* BitBtn2 = nullptr; // Cancel
 

@@ -50,16 +50,17 @@ constexpr StoredProperty Form2Properties[] = {
 };
 
 constexpr StoredProperty Form3Properties[] = {
-    {"brick1x1", K::Checked},  {"brick1x10", K::Checked}, {"brick1x12", K::Checked}, {"brick1x16", K::Checked},
-    {"brick1x2", K::Checked},  {"brick1x3", K::Checked},  {"brick1x4", K::Checked},  {"brick1x6", K::Checked},
-    {"brick1x8", K::Checked},  {"brick2x1", K::Checked},  {"brick2x2", K::Checked},  {"brick2x3", K::Checked},
-    {"brick2x4", K::Checked},  {"brick2x6", K::Checked},  {"brick2x8", K::Checked},  {"brick2x10", K::Checked},
-    {"plate1x1", K::Checked},  {"plate1x10", K::Checked}, {"plate1x2", K::Checked},  {"plate1x3", K::Checked},
-    {"plate1x4", K::Checked},  {"plate1x6", K::Checked},  {"plate1x8", K::Checked},  {"plate2x1", K::Checked},
-    {"plate2x10", K::Checked}, {"plate2x12", K::Checked}, {"plate2x16", K::Checked}, {"plate2x2", K::Checked},
-    {"plate2x3", K::Checked},  {"plate2x4", K::Checked},  {"plate2x6", K::Checked},  {"plate2x8", K::Checked},
-    {"plate4x1", K::Checked},  {"plate4x10", K::Checked}, {"plate4x12", K::Checked}, {"plate4x2", K::Checked},
-    {"plate4x4", K::Checked},  {"plate4x6", K::Checked},  {"plate4x8", K::Checked},
+    {"brick1x1", K::Checked},      {"brick1x10", K::Checked}, {"brick1x12", K::Checked}, {"brick1x16", K::Checked},
+    {"brick1x2", K::Checked},      {"brick1x3", K::Checked},  {"brick1x4", K::Checked},  {"brick1x6", K::Checked},
+    {"brick1x8", K::Checked},      {"brick2x1", K::Checked},  {"brick2x2", K::Checked},  {"brick2x3", K::Checked},
+    {"brick2x4", K::Checked},      {"brick2x6", K::Checked},  {"brick2x8", K::Checked},  {"brick2x10", K::Checked},
+    {"plate1x1", K::Checked},      {"plate1x10", K::Checked}, {"plate1x2", K::Checked},  {"plate1x3", K::Checked},
+    {"plate1x4", K::Checked},      {"plate1x6", K::Checked},  {"plate1x8", K::Checked},  {"plate2x1", K::Checked},
+    {"plate2x10", K::Checked},     {"plate2x12", K::Checked}, {"plate2x16", K::Checked}, {"plate2x2", K::Checked},
+    {"plate2x3", K::Checked},      {"plate2x4", K::Checked},  {"plate2x6", K::Checked},  {"plate2x8", K::Checked},
+    {"plate4x1", K::Checked},      {"plate4x10", K::Checked}, {"plate4x12", K::Checked}, {"plate4x2", K::Checked},
+    {"plate4x4", K::Checked},      {"plate4x6", K::Checked},  {"plate4x8", K::Checked},  {"PartsListBox", K::Checked},
+    {"WantedListBox", K::Checked},
 };
 
 // Show states as the placement keys encode them.

@@ -207,6 +207,19 @@ const std::vector<OptionDef>& ConvertOptionTable()
         {"ldraw", "FILE", "none", "Write the LDraw model files of the style (FILE, FILE_1.ldr, ...).", true},
         {"map", "FILE", "none", "Write the build map: FILE_1-1.png per panel, FILE_total.png and FILE.txt.", true},
         {"panel-size", "SIZE", "48x48", "Panel size of the build map: 6x6, 8x8, 32x32 or 48x48.", true},
+        {"map-black-grid", "", "off", "Build map: black lines between studs of different colour.", true},
+        {"map-gray-grid", "", "off", "Build map: grey lines between studs of equal colour.", true},
+        {"map-8-grid", "", "off", "Build map: red grid every 8 studs.", true},
+        {"map-6-grid", "", "off", "Build map: red grid every 6 studs (wins over --map-8-grid).", true},
+        {"map-no-numbers", "", "off", "Build map: no colour numbers in the stud squares.", true},
+        {"map-all-numbers", "", "off", "Build map: a number in every stud square.", true},
+        {"map-fill", "", "off", "Build map: stud squares filled with their colour.", true},
+        {"map-black-numbers", "", "off", "Build map: all numbers black.", true},
+        {"map-pdf", "FILE", "none", "Write the printed build map as PDF: a page per panel and the totals.", true},
+        {"paper", "SIZE", "letter", "Page size of --map-pdf: letter or a4.", true},
+        {"parts-list", "FILE", "none", "Write the model's parts list (CSV: Part,Color,Quantity,...).", true},
+        {"wanted-list", "FILE", "none", "Write the model's parts as a BrickLink wanted list (XML).", true},
+        {"extra-lists", "", "off", "Also lists for the style's extra model files (FILE_1.csv, ...).", true},
         {"jobs", "N", "the number of cores", "Convert N pictures at once (also -j N).", false},
         {"quiet", "", "off", "No progress on standard error.", true},
     };
@@ -393,6 +406,33 @@ ConvertOptions ParseOptions(Command command, const QStringList& arguments, const
         o.panelSize = PanelSizeOf(QStringLiteral("--panel-size"), value("panel-size"));
     if (isSet("jobs"))
         o.jobs = ParseRange(QStringLiteral("--jobs"), value("jobs"), 1, 1024);
+
+    struct MapSwitch
+    {
+        const char* name;
+        bool MapOptions::*field;
+    } mapSwitches[] = {
+        {"map-black-grid", &MapOptions::blackGrid}, {"map-gray-grid", &MapOptions::grayGrid},
+        {"map-8-grid", &MapOptions::grid8},         {"map-6-grid", &MapOptions::grid6},
+        {"map-no-numbers", &MapOptions::noNumbers}, {"map-all-numbers", &MapOptions::numbersInAll},
+        {"map-fill", &MapOptions::fillColor},       {"map-black-numbers", &MapOptions::allNumbersBlack},
+    };
+    // A switch ticks its box; without it the box keeps what a settings file gave.
+    for (const MapSwitch& option : mapSwitches)
+        if (isSet(option.name))
+            o.mapOptions.*option.field = true;
+    o.mapPdf = value("map-pdf");
+    if (isSet("paper")) {
+        const QString paper = value("paper").toLower();
+        if (paper != QLatin1String("letter") && paper != QLatin1String("a4"))
+            throw UsageError(QStringLiteral("--paper: '%1' is not a paper size; the sizes are: letter, a4")
+                                 .arg(value("paper"))
+                                 .toStdString());
+        o.a4 = paper == QLatin1String("a4");
+    }
+    o.partsList = value("parts-list");
+    o.wantedList = value("wanted-list");
+    o.extraLists = isSet("extra-lists");
 
     if (o.inputs.size() > 1) {
         // Several pictures would write over each other's files without their own names.

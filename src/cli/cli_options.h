@@ -68,12 +68,21 @@ struct ConvertOptions
     // Outputs; empty when not asked for. With several inputs each holds {name}.
     QString studPng, dithered, adjusted, mosaic, png16, ldraw, map;
     QString panelSize = QStringLiteral("48x48");
-    // The Make Map dialog's other options (its panel size is panelSize).
+    // The Make Map dialog's other options (its panel size is panelSize), for --map and
+    // --map-pdf.
     MapOptions mapOptions;
+    QString mapPdf;
+    bool a4 = false; // the printed map's paper; Letter otherwise
+    // The main model's parts list and wanted list; with extraLists, each extra file's too.
+    QString partsList, wantedList;
+    bool extraLists = false;
 
     bool WantsMosaic() const { return !mosaic.isEmpty(); }
     // Every output name, for the checks and substitutions that treat them alike.
-    std::vector<QString*> Outputs() { return {&studPng, &dithered, &adjusted, &mosaic, &png16, &ldraw, &map}; }
+    std::vector<QString*> Outputs()
+    {
+        return {&studPng, &dithered, &adjusted, &mosaic, &png16, &ldraw, &map, &mapPdf, &partsList, &wantedList};
+    }
 };
 
 // The style names the command line accepts (AllStyles), in list order.

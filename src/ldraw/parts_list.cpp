@@ -206,4 +206,30 @@ std::string ListPathForModel(const std::string& listPath, const std::string& mod
     return stem + ModelStem(modelSuffix) + extension;
 }
 
+ModelListsOutcome WriteModelLists(const ModelExportInput& input, const std::string& csvPath, const std::string& xmlPath,
+                                  bool extraFiles)
+{
+    ModelListsOutcome outcome;
+    const std::vector<ModelFilePlan> plans = ModelFilesForStyle(input.style);
+    const size_t files = extraFiles && (!csvPath.empty() || !xmlPath.empty()) ? plans.size() : 1;
+    for (size_t i = 0; i < files && i < plans.size(); ++i) {
+        const PartsList list = CountModelParts(input, i);
+        if (i == 0)
+            outcome.mainParts = list.Total();
+        if (!csvPath.empty()) {
+            const std::string path = ListPathForModel(csvPath, plans[i].suffix);
+            WritePartsList(path, list);
+            outcome.written.push_back(path);
+        }
+        if (!xmlPath.empty()) {
+            const std::string path = ListPathForModel(xmlPath, plans[i].suffix);
+            const std::string name = path.substr(path.find_last_of("/\\") + 1);
+            for (const std::string& warning : WriteWantedList(path, list))
+                outcome.warnings.push_back(name + ": " + warning);
+            outcome.written.push_back(path);
+        }
+    }
+    return outcome;
+}
+
 } // namespace tesselka

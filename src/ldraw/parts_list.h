@@ -62,4 +62,18 @@ std::vector<std::string> WriteWantedList(const std::string& path, const PartsLis
 // "_1.ldr" give "parts_1.csv". An empty suffix gives `listPath` itself.
 std::string ListPathForModel(const std::string& listPath, const std::string& modelSuffix);
 
+struct ModelListsOutcome
+{
+    std::vector<std::string> written;  // in writing order
+    std::vector<std::string> warnings; // each begins with the wanted list's file name
+    int64_t mainParts = 0;             // parts of the main model
+};
+
+// Counts the main model of the style (packing it, nothing else is written) and writes its
+// parts list to `csvPath` and its wanted list to `xmlPath`, each only when its path is
+// not empty. With `extraFiles`, the extra files of the style get lists too, named by
+// ListPathForModel. Throws tesselka::IoError; lists written before a failure stay.
+ModelListsOutcome WriteModelLists(const ModelExportInput& input, const std::string& csvPath, const std::string& xmlPath,
+                                  bool extraFiles = false);
+
 } // namespace tesselka

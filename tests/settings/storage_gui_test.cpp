@@ -176,15 +176,17 @@ TEST_F(SettingsTest, DialogRestoresOnEveryShowingAndSavesWhenItCloses)
     form3.show();
     EXPECT_TRUE(form3.Box(PartBox::plate1x10)->isChecked());
     EXPECT_TRUE(form3.Box(PartBox::brick2x8)->isChecked());
-    EXPECT_EQ(form3.size(), QSize(723, 293)); // a fixed-size dialog keeps its size
+    EXPECT_EQ(form3.size(), QSize(723, 317)); // a fixed-size dialog keeps its size
     form3.Box(PartBox::brick2x8)->setChecked(false);
+    form3.WantedListBox->setChecked(true);
     form3.reject();
     const QByteArray saved = Read(Ini());
     EXPECT_TRUE(saved.contains("\r\nbrick2x8_Checked=False\r\n"));
     EXPECT_TRUE(saved.contains("\r\nplate2x4_Checked=True\r\n"));
+    EXPECT_TRUE(saved.contains("\r\nPartsListBox_Checked=False\r\nWantedListBox_Checked=True\r\n"));
     const qsizetype from = saved.indexOf("[TForm3]"), to = saved.indexOf("[TForm1]");
     ASSERT_LT(from, to);
-    EXPECT_EQ(saved.mid(from, to - from).count("_Checked="), 39);
+    EXPECT_EQ(saved.mid(from, to - from).count("_Checked="), 41);
 
     // Shown again: restored again, over what was changed in between.
     form3.Box(PartBox::brick2x8)->setChecked(true);
