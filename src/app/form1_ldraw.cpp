@@ -8,8 +8,10 @@
 #include "widgets/img_view32.h"
 #include "workflow/workflow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -39,6 +41,22 @@ QString GroupedNumber(int n)
     for (int i = int(digits.size()) - 3; i > 0; i -= 3)
         digits.insert(i, QLatin1Char(' '));
     return digits;
+}
+
+// Which files were written (by name, in the folder of the first) and the main model's
+// part count, with any colour the wanted list had to leave out.
+QString ModelsWrittenText(const std::vector<std::string>& files, const ModelListsOutcome& lists)
+{
+    QStringList names;
+    for (const std::string& file : files)
+        names << QFileInfo(QString::fromStdString(file)).fileName();
+    const QString folder = QDir::toNativeSeparators(QFileInfo(QString::fromStdString(files.front())).absolutePath());
+    QString text = QStringLiteral("Written in %1:\n%2\n\nThe main model, %3, has %4 parts.")
+                       .arg(folder, names.join(QLatin1Char('\n')), names.front())
+                       .arg(lists.mainParts);
+    for (const std::string& warning : lists.warnings)
+        text += QStringLiteral("\n\n") + QString::fromStdString(warning);
+    return text;
 }
 
 } // namespace
@@ -80,6 +98,16 @@ void TForm1::BitBtn8Click()
                        .arg(files.size())
                        .arg(files.size() == 1 ? QString() : QStringLiteral("s"), GroupedNumber(parts),
                             names.join(QStringLiteral(", "))));
+        if (cancelled)
+            return;
+        const std::string chosen = FilePath(SaveDialog1.FileName);
+        const ModelListsOutcome lists = WritePartsLists(
+            StudImage, ColorSlots, SelectedColors, SourcePicture.Width(), SourcePicture.Height(), style,
+            Form3()->AllowedSizes(),
+            ListsBesideModel(chosen, Form3()->PartsListBox->isChecked(), Form3()->WantedListBox->isChecked()));
+        std::vector<std::string> written = files;
+        written.insert(written.end(), lists.written.begin(), lists.written.end());
+        ShowInfo(ModelsWrittenText(written, lists));
     } catch (const Error& e) {
         ShowError(e);
     }

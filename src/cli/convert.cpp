@@ -85,8 +85,9 @@ struct GridSource
     int sourceHeight;
 };
 
+// `say` reports progress (silent with --quiet); `warn` what the user must know even then.
 void WriteGridOutputs(const ConvertOptions& o, const GridSource& g, QStringList& written,
-                      const std::function<void(const QString&)>& say)
+                      const std::function<void(const QString&)>& say, const std::function<void(const QString&)>& warn)
 {
     if (!o.studPng.isEmpty()) {
         ForFile(o.studPng, [&] { SavePng(g.studImage, FilePath(o.studPng)); });
@@ -125,9 +126,28 @@ void WriteGridOutputs(const ConvertOptions& o, const GridSource& g, QStringList&
         for (const std::string& f : files)
             written << QString::fromStdString(f);
     }
+    if (!o.partsList.isEmpty() || !o.wantedList.isEmpty()) {
+        // Packed as for --ldraw, whether or not the model itself is written.
+        const QString& listFile = o.partsList.isEmpty() ? o.wantedList : o.partsList;
+        if (!StyleHasModel(g.style))
+            throw Error(QStringLiteral("%1: the style \"%2\" has no LDraw model")
+                            .arg(listFile, QString::fromStdString(g.style))
+                            .toStdString());
+        ModelListsOutcome lists;
+        ForFile(listFile, [&] {
+            lists =
+                WritePartsLists(g.studImage, g.table, g.palette.selected, g.sourceWidth, g.sourceHeight, g.style,
+                                SizesFromNames(o.parts), {FilePath(o.partsList), FilePath(o.wantedList), o.extraLists});
+        });
+        for (const std::string& f : lists.written)
+            written << QString::fromStdString(f);
+        say(QStringLiteral("The main model has %1 parts").arg(lists.mainParts));
+        for (const std::string& warning : lists.warnings)
+            warn(QStringLiteral("warning: ") + QString::fromStdString(warning));
+    }
     if (o.map == QLatin1String("-"))
         throw Error("-: a map is several files; standard output takes one");
-    if (!o.map.isEmpty()) {
+    if (!o.map.isEmpty() || !o.mapPdf.isEmpty()) {
         // The map's grid options are its own (the dialog's), not the rendered view's.
         Bitmap32 panelSheet, totalsSheet;
         QStringList totalsList;
@@ -135,17 +155,24 @@ void WriteGridOutputs(const ConvertOptions& o, const GridSource& g, QStringList&
         options.panelSize = o.panelSize.toStdString();
         MapJob job{g.studImage,   g.table, g.palette.selected, g.palette.count, g.style,   g.cell.width,
                    g.cell.height, options, panelSheet,         totalsSheet,     totalsList};
-        std::vector<std::string> files;
-        ForFile(o.map, [&] {
-            files = SaveMapFiles(job, FilePath(o.map), [&](int done, int total) {
-                say(QStringLiteral("Map panel %1 of %2").arg(done).arg(total));
-                return true;
+        if (!o.map.isEmpty()) {
+            std::vector<std::string> files;
+            ForFile(o.map, [&] {
+                files = SaveMapFiles(job, FilePath(o.map), [&](int done, int total) {
+                    say(QStringLiteral("Map panel %1 of %2").arg(done).arg(total));
+                    return true;
+                });
             });
-        });
-        // The panel pictures are many; the list names the totals.
-        for (const std::string& f : files)
-            if (f.ends_with("_total.png") || f.ends_with(".txt"))
-                written << QString::fromStdString(f);
+            // The panel pictures are many; the list names the totals.
+            for (const std::string& f : files)
+                if (f.ends_with("_total.png") || f.ends_with(".txt"))
+                    written << QString::fromStdString(f);
+        }
+        if (!o.mapPdf.isEmpty()) {
+            say(QStringLiteral("Printing the map to %1").arg(o.mapPdf));
+            ForFile(o.mapPdf, [&] { WriteMapPdfFile(job, FilePath(o.mapPdf), o.a4); });
+            written << o.mapPdf;
+        }
     }
 }
 
@@ -156,6 +183,10 @@ struct RunStart
         : say([&o, progress](const QString& text) {
               if (!o.quiet && progress)
                   progress(text);
+          }),
+          warn([progress](const QString& text) {
+              if (progress)
+                  progress(text);
           })
     {
         const bool tableRead = LoadTable(o, table, say);
@@ -163,6 +194,7 @@ struct RunStart
     }
 
     std::function<void(const QString&)> say;
+    std::function<void(const QString&)> warn;
     ColorTable table;
     DitherPalette chosen;
 };
@@ -223,7 +255,7 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
     run.say(QStringLiteral("Mosaic of %1 x %2 studs").arg(grids->studImage.Width()).arg(grids->studImage.Height()));
 
     WriteGridOutputs(o, {grids->studImage, style, cell, run.table, run.chosen, source.Width(), source.Height()},
-                     written, run.say);
+                     written, run.say, run.warn);
     return written;
 }
 
@@ -247,7 +279,7 @@ QStringList RunLoadLdraw(const ConvertOptions& o, const MessageSink& progress)
     run.say(QStringLiteral("Mosaic of %1 x %2 studs").arg(studImage.Width()).arg(studImage.Height()));
 
     WriteGridOutputs(o, {studImage, style, cell, run.table, run.chosen, sourcePicture.Width(), sourcePicture.Height()},
-                     written, run.say);
+                     written, run.say, run.warn);
     return written;
 }
 

@@ -17,6 +17,8 @@ struct MapOptions
     bool numbersInAll = false; // a number in every square, not only where a colour starts
     bool fillColor = false;
     bool allNumbersBlack = false;
+
+    bool operator==(const MapOptions&) const = default;
 };
 
 // Cell columns x0 <= x < x1 and rows y0 <= y < y1 of one panel, in whole-mosaic

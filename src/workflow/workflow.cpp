@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/input_file.h"
 #include "ldraw/model_writer.h"
+#include "print/map_document.h"
 
 #include <QtGlobal>
 
@@ -110,9 +111,28 @@ ModelReadResult ReadModelFile(const std::string& path, const ColorTable& table, 
     return ReadModel(in, table, target, progress);
 }
 
+ModelListRequest ListsBesideModel(const std::string& chosenPath, bool partsList, bool wantedList)
+{
+    const std::string stem = ModelStem(chosenPath);
+    return {partsList ? stem + ".csv" : std::string(), wantedList ? stem + ".xml" : std::string(), false};
+}
+
+ModelListsOutcome WritePartsLists(const Bitmap32& studImage, const ColorTable& table,
+                                  const SelectedColorArray& selected, int sourceWidth, int sourceHeight,
+                                  std::string_view style, const PartSizes& sizes, const ModelListRequest& request)
+{
+    const ModelExportInput input{studImage, table, selected, sourceWidth, sourceHeight, std::string(style), sizes};
+    return WriteModelLists(input, request.partsList, request.wantedList, request.extraFiles);
+}
+
 std::vector<std::string> SaveMapFiles(MapJob& job, const std::string& chosenPath, const StepProgress& progress)
 {
     return SaveMap(job, MapBaseName(chosenPath), progress);
+}
+
+void WriteMapPdfFile(MapJob& job, const std::string& path, bool a4)
+{
+    WriteMapPdf(job, path, a4 ? QPageSize::A4 : QPageSize::Letter);
 }
 
 } // namespace tesselka

@@ -11,6 +11,7 @@
 #include "image/grid_scale.h"
 #include "ldraw/model_reader.h"
 #include "ldraw/part_sizes.h"
+#include "ldraw/parts_list.h"
 #include "map/map_files.h"
 #include "mosaic/mosaic_renderer.h"
 #include "reduce/dither_kind.h"
@@ -119,10 +120,31 @@ std::vector<std::string> WriteModels(const Bitmap32& studImage, const ColorTable
 ModelReadResult ReadModelFile(const std::string& path, const ColorTable& table, ModelReadTarget& target,
                               const std::function<void()>& progress = {});
 
+// What a builder buys from: the parts lists of the models. Paths empty are not written.
+struct ModelListRequest
+{
+    std::string partsList;  // CSV
+    std::string wantedList; // BrickLink XML
+    bool extraFiles = false;
+};
+
+// The lists beside a model chosen as `chosenPath`: its stem with ".csv" and ".xml".
+ModelListRequest ListsBesideModel(const std::string& chosenPath, bool partsList, bool wantedList);
+
+// Counts the parts of the style's main model (packing it; no model is written) and
+// writes the lists asked for, each extra file's too with `extraFiles` (WriteModelLists).
+// The window runs it after WriteModels, the command line with or without the model.
+ModelListsOutcome WritePartsLists(const Bitmap32& studImage, const ColorTable& table,
+                                  const SelectedColorArray& selected, int sourceWidth, int sourceHeight,
+                                  std::string_view style, const PartSizes& sizes, const ModelListRequest& request);
+
 // --- Map ---------------------------------------------------------------------------------
 
 // Composes and saves the build map for the name the user chose (see MapBaseName): a
 // picture per panel, the totals picture and the totals text. Returns the files written.
 std::vector<std::string> SaveMapFiles(MapJob& job, const std::string& chosenPath, const StepProgress& progress = {});
+
+// The printed map's pages (what Print Map prints) as a PDF on Letter, or A4 when `a4`.
+void WriteMapPdfFile(MapJob& job, const std::string& path, bool a4);
 
 } // namespace tesselka

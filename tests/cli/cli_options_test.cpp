@@ -91,6 +91,32 @@ TEST(CliOptions, ReadsEveryKindOfValue)
               QStringLiteral("1x Plates - stud mix"));
 }
 
+TEST(CliOptions, MapSwitchesSetTheDialogsTicksOneEach)
+{
+    EXPECT_EQ(Parse({QStringLiteral("x")}).mapOptions, MapOptions{}); // all off, as the dialog
+    const std::pair<const char*, bool MapOptions::*> switches[] = {
+        {"--map-black-grid", &MapOptions::blackGrid}, {"--map-gray-grid", &MapOptions::grayGrid},
+        {"--map-8-grid", &MapOptions::grid8},         {"--map-6-grid", &MapOptions::grid6},
+        {"--map-no-numbers", &MapOptions::noNumbers}, {"--map-all-numbers", &MapOptions::numbersInAll},
+        {"--map-fill", &MapOptions::fillColor},       {"--map-black-numbers", &MapOptions::allNumbersBlack},
+    };
+    for (const auto& [name, field] : switches) {
+        MapOptions expected;
+        expected.*field = true;
+        expected.panelSize = "6x6";
+        EXPECT_EQ(
+            Parse({QString::fromLatin1(name), QStringLiteral("--panel-size=6x6"), QStringLiteral("x")}).mapOptions,
+            expected)
+            << name;
+    }
+    const ConvertOptions o =
+        Parse({QStringLiteral("--map-pdf=m.pdf"), QStringLiteral("--paper=A4"), QStringLiteral("--parts-list=p.csv"),
+               QStringLiteral("--wanted-list=w.xml"), QStringLiteral("--extra-lists"), QStringLiteral("x")});
+    EXPECT_TRUE(o.a4 && o.extraLists);
+    EXPECT_EQ(QStringList({o.mapPdf, o.partsList, o.wantedList}), QStringList({"m.pdf", "p.csv", "w.xml"}));
+    EXPECT_FALSE(Parse({QStringLiteral("--paper=letter"), QStringLiteral("x")}).a4);
+}
+
 TEST(CliOptions, RefusesWhatItCannotUse)
 {
     EXPECT_EQ(UsageMessage({QStringLiteral("--frobnicate"), QStringLiteral("x")}), "Unknown option 'frobnicate'.");
@@ -120,6 +146,8 @@ TEST(CliOptions, RefusesWhatItCannotUse)
     EXPECT_EQ(UsageMessage({QStringLiteral("--width")}), "Missing value after '--width'.");
     EXPECT_EQ(UsageMessage({QStringLiteral("--panel-size"), QStringLiteral("16x16"), QStringLiteral("x")}),
               "--panel-size: '16x16' is not a panel size; the sizes are: 6x6, 8x8, 32x32, 48x48");
+    EXPECT_EQ(UsageMessage({QStringLiteral("--paper=legal"), QStringLiteral("x")}),
+              "--paper: 'legal' is not a paper size; the sizes are: letter, a4");
 }
 
 TEST(CliOptions, HelpListsEveryOptionWithItsDefault)

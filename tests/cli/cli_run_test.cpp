@@ -114,6 +114,40 @@ TEST(CliRun, WritesEveryOutputAndNothingHalfWritten)
     EXPECT_TRUE(r.out.isEmpty());
 }
 
+TEST(CliRun, ListsWithoutTheModelAndTheMapAsPdf)
+{
+    QTemporaryDir dir;
+    const QString in = MakePicture(dir);
+    CliResult r = RunCli({QStringLiteral("convert"), in, QStringLiteral("--width=30"),
+                          QStringLiteral("--style=1x Plates - studs out"), QStringLiteral("--parts-list"),
+                          dir.filePath("parts.csv"), QStringLiteral("--wanted-list"), dir.filePath("wanted.xml"),
+                          QStringLiteral("--extra-lists"), QStringLiteral("--map-pdf"), dir.filePath("map.pdf"),
+                          QStringLiteral("--paper=a4"), QStringLiteral("--panel-size=8x8")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // No model, a pair of lists for each of the style's six files, and the PDF.
+    const QStringList files = QDir(dir.path())
+                                  .entryList({QStringLiteral("*.csv"), QStringLiteral("*.xml"), QStringLiteral("*.ldr"),
+                                              QStringLiteral("*.pdf")},
+                                             QDir::Files, QDir::Name);
+    EXPECT_EQ(files.size(), 13) << files.join(' ').toStdString();
+    EXPECT_TRUE(files.contains("parts_5a.csv") && files.contains("wanted_5a.xml") && files.contains("map.pdf"));
+    EXPECT_TRUE(r.out.contains(dir.filePath("wanted_2a.xml")));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("The main model has ")));
+    QFile pdf(dir.filePath("map.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    // 30 x 30 studs on 30-stud sheets: one panel page and the totals, on A4.
+    EXPECT_EQ(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), 2);
+    EXPECT_TRUE(bytes.contains("/MediaBox [0 0 595"));
+
+    // The lists need a style with a model.
+    r = RunCli({QStringLiteral("convert"), in, QStringLiteral("--quiet"),
+                QStringLiteral("--style=1x Plates - stud mix"), QStringLiteral("--wanted-list"),
+                dir.filePath("mix.xml")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("has no LDraw model"))) << r.err.toStdString();
+}
+
 TEST(CliRun, UnknownColourTableIsReported)
 {
     QTemporaryDir dir;

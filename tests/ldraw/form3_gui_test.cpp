@@ -24,7 +24,9 @@ TEST(Form3, BoxesNamesAndDefaults)
     TForm3 form3;
     EXPECT_EQ(form3.windowTitle(), QStringLiteral("Make Ldraw"));
     const QList<QCheckBox*> boxes = form3.findChildren<QCheckBox*>();
-    EXPECT_EQ(boxes.size(), PartBoxCount);
+    EXPECT_EQ(boxes.size(), PartBoxCount + 2); // and the two list boxes, unticked
+    EXPECT_FALSE(form3.PartsListBox->isChecked());
+    EXPECT_FALSE(form3.WantedListBox->isChecked());
     const PartSizes sizes = form3.AllowedSizes();
     for (const PartBoxInfo& info : PartBoxes) {
         auto* box = form3.findChild<QCheckBox*>(QString::fromLatin1(info.name));
@@ -102,14 +104,25 @@ TEST(MakeLDraw, WritesTheStylesFilesWithTheTickedSizes)
     w.form.Stage = 2;
     w.form.ComboBox1->setCurrentText(QStringLiteral("1x Plates - studs up"));
     w.platform.modalAnswer = [](QDialog& dialog) {
-        static_cast<TForm3&>(dialog).Box(PartBox::plate1x6)->setChecked(true);
+        auto& form3 = static_cast<TForm3&>(dialog);
+        form3.Box(PartBox::plate1x6)->setChecked(true);
+        form3.PartsListBox->setChecked(true);
+        form3.WantedListBox->setChecked(true);
         return true;
     };
     w.platform.fileAnswers.push_back(dir.filePath(QStringLiteral("m.ldr")));
     w.form.BitBtn8->click();
-    EXPECT_TRUE(w.platform.messages.empty()) << w.platform.LastMessage().toStdString();
+    ASSERT_EQ(w.platform.messages.size(), 1u);
+    EXPECT_EQ(w.platform.messages[0].kind, MessageKind::Information);
+    // Three rows of six: three 1 x 6 plates in the main model.
+    EXPECT_TRUE(w.platform.LastMessage().endsWith(
+        QStringLiteral(":\nm.ldr\nm_1.ldr\nm_2.ldr\nm_3.ldr\nm.csv\nm.xml\n\nThe main model, m.ldr, has 3 parts.")))
+        << w.platform.LastMessage().toStdString();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
-              (QStringList{"m.ldr", "m_1.ldr", "m_2.ldr", "m_3.ldr"}));
+              (QStringList{"m.csv", "m.ldr", "m.xml", "m_1.ldr", "m_2.ldr", "m_3.ldr"}));
+    QFile csv(dir.filePath(QStringLiteral("m.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(csv.readAll().split('\n').value(1).startsWith("3666,")) << "the one line of the list";
     QFile file(dir.filePath(QStringLiteral("m.ldr")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromLatin1(file.readAll());

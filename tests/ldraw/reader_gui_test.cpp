@@ -38,6 +38,7 @@ TEST(LoadLDrawFile, AModelTheWindowWroteComesBack)
     platform.fileAnswers.push_back(model);
     form.BitBtn8->click();
     ASSERT_TRUE(QFile::exists(model));
+    platform.messages.clear(); // the files written
 
     // Another style, width and grid in the window; the load brings the file's back.
     form.ComboBox1->setCurrentText(QStringLiteral("1x Plates - studs up"));
