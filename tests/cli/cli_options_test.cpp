@@ -103,11 +103,7 @@ TEST(CliOptions, MapSwitchesSetTheDialogsTicksOneEach)
     for (const auto& [name, field] : switches) {
         MapOptions expected;
         expected.*field = true;
-        expected.panelSize = "6x6";
-        EXPECT_EQ(
-            Parse({QString::fromLatin1(name), QStringLiteral("--panel-size=6x6"), QStringLiteral("x")}).mapOptions,
-            expected)
-            << name;
+        EXPECT_EQ(Parse({QString::fromLatin1(name), QStringLiteral("x")}).mapOptions, expected) << name;
     }
     const ConvertOptions o =
         Parse({QStringLiteral("--map-pdf=m.pdf"), QStringLiteral("--paper=A4"), QStringLiteral("--parts-list=p.csv"),
