@@ -98,22 +98,6 @@ Counts ParseWantedList(const QByteArray& xml)
     return counts;
 }
 
-// The colour table the program ships, with the 41 palette colours on panels.
-ColorTable ShippedPaletteTable(SelectedColorArray& selected)
-{
-    ColorTable table;
-    EXPECT_TRUE(LoadColorTableFile(PROGRAM_DATA "/ldconfig.ldr", table));
-    std::vector<TColor> colors;
-    for (const PaletteEntry& entry : PaletteEntries) {
-        const int slot = table.PanelSlotForCode(entry.code);
-        table[slot].OnPanel = true;
-        colors.push_back(table[slot].Color);
-    }
-    int n = 0;
-    selected = MakeSelectedColors(colors, n);
-    return table;
-}
-
 const char* const Styles[] = {"1x Plates - studs up",  "2x Plates - studs up",  "1x Bricks - studs up",
                               "2x Bricks - studs up",  "1x Plates - studs out", "2x Plates - studs out",
                               "1x Bricks - studs out", "2x Bricks - studs out"};
@@ -123,7 +107,7 @@ const char* const Styles[] = {"1x Plates - studs up",  "2x Plates - studs up",  
 TEST(PartsList, MatchesEveryModelFileOfEveryStyle)
 {
     SelectedColorArray selected;
-    const ColorTable table = ShippedPaletteTable(selected);
+    const ColorTable table = PaletteTable(selected, PROGRAM_DATA "/ldconfig.ldr"); // the shipped table
     const std::map<int, int> brickLink = BrickLinkIds();
     ASSERT_EQ(brickLink.size(), 41u);
     QTemporaryDir dir;

@@ -63,11 +63,11 @@ Bitmap32 CraftedImage(std::initializer_list<const char*> rows)
     return image;
 }
 
-ColorTable PaletteTable(SelectedColorArray& selected)
+ColorTable PaletteTable(SelectedColorArray& selected, const std::string& path)
 {
     ColorTable table;
-    if (!LoadColorTableFile(SharedFile("LDConfig.ldr"), table))
-        throw std::runtime_error("reference colour table missing");
+    if (!LoadColorTableFile(path.empty() ? SharedFile("LDConfig.ldr") : path, table))
+        throw std::runtime_error("colour table missing");
     std::vector<TColor> colors;
     for (const PaletteEntry& entry : PaletteEntries) {
         const int slot = table.PanelSlotForCode(entry.code);

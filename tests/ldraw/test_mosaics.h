@@ -30,8 +30,9 @@ Bitmap32 MakeImage(int width, int height, F charAt)
     return image;
 }
 
-// The reference colour table with the 41 palette colours on panels.
-ColorTable PaletteTable(SelectedColorArray& selected);
+// The reference colour table (or the colour file `path`) with the 41 palette colours on
+// panels.
+ColorTable PaletteTable(SelectedColorArray& selected, const std::string& path = {});
 // A photo of tests/ldraw/data, error-diffused to the colours on panels in `table`.
 Bitmap32 DitheredPhoto(const std::string& name, const ColorTable& table);
 
