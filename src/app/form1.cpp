@@ -3,6 +3,7 @@
 #include "app/design.h"
 #include "app/form_storage.h"
 #include "common/error.h"
+#include "common/file_path.h"
 #include "common/styles.h"
 #include "common/version.h"
 #include "widgets/color_panel.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -365,10 +367,12 @@ void TForm1::FormCreate()
 
 void TForm1::LoadColorTable()
 {
-    const std::string path = (appDir_ + QStringLiteral("/ldconfig.ldr")).toStdString();
+    const std::string appDir = FilePath(appDir_);
+    const std::optional<std::string> path = FindColorTable(appDir);
     std::optional<ColorTableReadResult> result;
     try {
-        result = LoadColorTableFile(path, ColorSlots);
+        if (path)
+            result = LoadColorTableFile(*path, ColorSlots);
     } catch (const Error& e) {
         // A folder or a device in its place: said as it is, the palette stays designed.
         ColorTableRead = false;
@@ -376,8 +380,9 @@ void TForm1::LoadColorTable()
         return;
     }
     if (!result) {
+        ColorSlots.Reset();
         ColorTableRead = false;
-        ShowInfo(QString::fromStdString(MissingColorTableText()));
+        ShowInfo(QString::fromLocal8Bit(MissingColorTableText(ColorTablePlaces(appDir))));
         return;
     }
     if (result->error) {

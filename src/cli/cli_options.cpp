@@ -10,6 +10,7 @@
 #include "settings/ini_file.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -194,7 +195,8 @@ const std::vector<OptionDef>& ConvertOptionTable()
         {"grayscale", "", "off", "Turn the picture grey before dithering.", false},
         {"invert", "", "off", "Invert the picture's colours.", false},
         {"parts", "SIZES", "default", "Part sizes for LDraw: default (1-long only), all, or names: plate1x2,...", true},
-        {"ldconfig", "FILE", "ldconfig.ldr beside the program", "The LDraw colour table.", true},
+        {"ldconfig", "FILE", "ldconfig.ldr beside the program, else in the installed data folder",
+         "The LDraw colour table.", true},
         {"scale", "N", "1", "Scale of the rendered mosaic, 1 to 8.", true},
         {"black-grid", "", "off", "Rendered mosaic: black lines between different colours.", true},
         {"gray-grid", "", "off", "Rendered mosaic: grey lines between equal colours.", true},
@@ -388,7 +390,15 @@ ConvertOptions ParseOptions(Command command, const QStringList& arguments, const
     o.tone.invert = isSet("invert");
     if (isSet("parts"))
         o.parts = ParseParts(value("parts"));
-    o.ldconfig = isSet("ldconfig") ? value("ldconfig") : appDir + QStringLiteral("/ldconfig.ldr");
+    if (isSet("ldconfig")) {
+        o.ldconfig = value("ldconfig");
+    } else {
+        const std::string dir = FilePath(appDir);
+        std::optional<std::string> found = FindColorTable(dir);
+        for (const std::string& place : ColorTablePlaces(dir))
+            o.ldconfigPlaces << QFile::decodeName(QByteArray::fromStdString(place));
+        o.ldconfig = found ? QFile::decodeName(QByteArray::fromStdString(*found)) : o.ldconfigPlaces.first();
+    }
     if (isSet("scale"))
         o.scale = ParseRange(QStringLiteral("--scale"), value("scale"), 1, 8);
     o.blackGrid = o.blackGrid || isSet("black-grid");

@@ -62,6 +62,8 @@ struct ConvertOptions
     // Names of the part-size boxes allowed besides the 1-long ones.
     std::vector<std::string> parts;
     QString ldconfig;
+    // Where the colour table was looked for when --ldconfig was not given.
+    QStringList ldconfigPlaces;
     int scale = 1;
     bool blackGrid = false, grayGrid = false, studGrid = false;
     bool quiet = false;

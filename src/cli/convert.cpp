@@ -60,9 +60,12 @@ bool LoadTable(const ConvertOptions& o, ColorTable& table, const std::function<v
     bool tableRead = false;
     ForFile(o.ldconfig, [&] {
         std::optional<ColorTableReadResult> read = LoadColorTableFile(FilePath(o.ldconfig), table);
+        const QString where = o.ldconfigPlaces.size() == 2
+                                  ? QStringLiteral("%1 (nor %2)").arg(o.ldconfigPlaces[0], o.ldconfigPlaces[1])
+                                  : o.ldconfig;
         if (!read)
             say(QStringLiteral("%1: not found; the palette keeps its designed colours and LDraw codes are -1")
-                    .arg(o.ldconfig));
+                    .arg(where));
         else if (read->error)
             throw Error(*read->error);
         else

@@ -1,14 +1,18 @@
 // tesselka-cli: the program's pipeline without a window, for batch conversion and scripts.
 #include "cli/cli_options.h"
 #include "cli/convert.h"
+#include "colours/color_table.h"
 #include "common/error.h"
+#include "common/file_path.h"
 #include "common/version.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include <sys/stat.h>
@@ -72,7 +76,9 @@ int main(int argc, char** argv)
             return 2;
         }
         try {
-            Print(stdout, cli::ListText(args[1], appDir + QStringLiteral("/ldconfig.ldr")));
+            const std::optional<std::string> table = FindColorTable(FilePath(appDir));
+            Print(stdout, cli::ListText(args[1], table ? QFile::decodeName(table->c_str())
+                                                       : appDir + QStringLiteral("/ldconfig.ldr")));
             return 0;
         } catch (const cli::UsageError& e) {
             return usage(e);

@@ -5,6 +5,7 @@
 #include "common/text.h"
 
 #include <cerrno>
+#include <filesystem>
 
 namespace tesselka {
 
@@ -174,9 +175,33 @@ std::optional<ColorTableReadResult> LoadColorTableFile(const std::string& path, 
         ReadAllAndClose(*fd, path, Limit, path + " is too large for a colour table (more than 16 MB)"), table);
 }
 
-std::string MissingColorTableText()
+std::vector<std::string> ColorTablePlaces(const std::string& appDir)
 {
-    return "Can not find ldconfig.ldr.  Please make sure it is in the same directory as Tesselka.exe\n\r"
+    namespace fs = std::filesystem;
+    const fs::path dir(appDir);
+    return {(dir / "ldconfig.ldr").string(),
+            (dir / TESSELKA_DATA_FROM_BIN / "ldconfig.ldr").lexically_normal().string()};
+}
+
+std::optional<std::string> FindColorTable(const std::string& appDir)
+{
+    for (const std::string& place : ColorTablePlaces(appDir)) {
+        std::error_code ec;
+        // Whatever stands there is the table: a folder in its place is said as it is.
+        if (std::filesystem::exists(place, ec))
+            return place;
+    }
+    return std::nullopt;
+}
+
+std::string MissingColorTableText(const std::vector<std::string>& places)
+{
+    auto folder = [&places](size_t i) {
+        return i < places.size() ? std::filesystem::path(places[i]).parent_path().string() : std::string();
+    };
+    return "Can not find ldconfig.ldr.  Please make sure it is in the same directory as the program (" + folder(0) +
+           ") or in the installed data folder (" + folder(1) +
+           ")\n\r"
            "Your LDraw files will be all black with out this file.";
 }
 

@@ -85,7 +85,15 @@ ColorTableReadResult ReadColorTable(std::string_view fileText, ColorTable& table
 // tesselka::IoError ("X is a folder", "X is not a regular file") without being opened.
 std::optional<ColorTableReadResult> LoadColorTableFile(const std::string& path, ColorTable& table);
 
-// The information message shown when ldconfig.ldr is missing.
-std::string MissingColorTableText();
+// The places ldconfig.ldr is looked for, in this order: the folder of the program (a
+// portable copy, or the build folder, wins), then the data folder of an installation,
+// found relative to the program so that an installed tree can be moved as a whole.
+std::vector<std::string> ColorTablePlaces(const std::string& appDir);
+
+// The first of ColorTablePlaces that holds a file, or std::nullopt.
+std::optional<std::string> FindColorTable(const std::string& appDir);
+
+// The information message shown when ldconfig.ldr is in neither of ColorTablePlaces.
+std::string MissingColorTableText(const std::vector<std::string>& places);
 
 } // namespace tesselka

@@ -3,6 +3,9 @@
 #include "support/test_paths.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -173,9 +176,37 @@ TEST(LoadColorTableFile, MissingFileAndMessage)
     table.Fill(0, "x", 5, 1);
     EXPECT_FALSE(LoadColorTableFile("/nonexistent/ldconfig.ldr", table));
     EXPECT_EQ(table[0].Code, -1);
-    EXPECT_EQ(MissingColorTableText(),
-              "Can not find ldconfig.ldr.  Please make sure it is in the same directory as Tesselka.exe\n\r"
-              "Your LDraw files will be all black with out this file.");
+}
+
+// A portable copy beside the program wins over the installed one; without either the
+// message names both folders.
+TEST(FindColorTable, BesideTheProgramThenTheInstalledDataFolder)
+{
+    QTemporaryDir root;
+    const std::string bin = root.filePath("bin").toStdString();
+    const std::string beside = bin + "/ldconfig.ldr";
+    const std::string installed = root.filePath("share/tesselka/ldconfig.ldr").toStdString();
+    ASSERT_TRUE(QDir().mkpath(root.filePath("bin")) && QDir().mkpath(root.filePath("share/tesselka")));
+    EXPECT_EQ(ColorTablePlaces(bin), (std::vector<std::string>{beside, installed}));
+
+    const struct
+    {
+        bool hasBeside, hasInstalled;
+        std::optional<std::string> found;
+    } cases[] = {{false, false, std::nullopt}, {false, true, installed}, {true, true, beside}, {true, false, beside}};
+    for (const auto& c : cases) {
+        QFile::remove(QString::fromStdString(beside));
+        QFile::remove(QString::fromStdString(installed));
+        if (c.hasBeside)
+            std::ofstream(beside) << "0 x\n";
+        if (c.hasInstalled)
+            std::ofstream(installed) << "0 x\n";
+        EXPECT_EQ(FindColorTable(bin), c.found) << c.hasBeside << c.hasInstalled;
+    }
+    EXPECT_EQ(MissingColorTableText(ColorTablePlaces(bin)),
+              "Can not find ldconfig.ldr.  Please make sure it is in the same directory as the program (" + bin +
+                  ") or in the installed data folder (" + root.filePath("share/tesselka").toStdString() +
+                  ")\n\rYour LDraw files will be all black with out this file.");
 }
 
 TEST(Palette, SelectedColorsAndReductionPalette)

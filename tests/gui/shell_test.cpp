@@ -103,8 +103,7 @@ TEST_F(ShellTest, MissingColourTableInformsAndKeepsDesignedColours)
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].kind, MessageKind::Information);
     EXPECT_EQ(platform.messages[0].text.toStdString(),
-              "Can not find ldconfig.ldr.  Please make sure it is in the same directory as Tesselka.exe\n\r"
-              "Your LDraw files will be all black with out this file.");
+              MissingColorTableText(ColorTablePlaces(empty.path().toStdString())));
     EXPECT_FALSE(form->ColorTableRead);
     EXPECT_EQ(form->PalettePanels[0]->Color(), 204u);
     EXPECT_EQ(form->Stage, 0);
