@@ -17,6 +17,9 @@ packages=(
   clang libclang-rt-14-dev
   # pdftotext and pdftoppm: the tests read back the printed map's PDF.
   poppler-utils
+  # The installed desktop files are checked by the tests; `cpack -G DEB` reads the
+  # package dependencies with dpkg-shlibdeps.
+  desktop-file-utils appstream dpkg-dev
   # A real photograph for the reduction benchmark (bench/reduce), enlarged at run time.
   lomiri-wallpapers-16.04
 )

@@ -208,7 +208,10 @@ public:
     const Bitmap32& PaletteStrip() const { return paletteStrip_; }
 
     // --- Pictures and tone (form1_pictures.cpp) ---------------------------------------
-    void BitBtn1Click();  // Load Image
+    void BitBtn1Click(); // Load Image
+    // Load Image's work on a file already chosen: the dialog's, or one given on the
+    // command line (the desktop entry passes the file a user opens with the program).
+    void LoadPictureFile(const QString& fileName);
     void BitBtn7Click();  // Original Image
     void Button11Click(); // Load Dithered Image
     void Button2Click();  // Save Current Image

@@ -18,17 +18,22 @@ void TForm1::BitBtn1Click()
 {
     if (!platform_.ExecuteFileDialog(this, OpenPictureDialog))
         return;
+    LoadPictureFile(OpenPictureDialog.FileName);
+}
+
+void TForm1::LoadPictureFile(const QString& fileName)
+{
     // The layers go before the read, so a failed read leaves the view without overlay.
     image1->ClearLayers();
     OverlayLayer = nullptr;
     LayerOpacity->setEnabled(false);
     const BusyCursor busy;
     try {
-        image1->SetBitmap(LoadPicture(FilePath(OpenPictureDialog.FileName)));
+        image1->SetBitmap(LoadPicture(FilePath(fileName)));
         SourcePicture = image1->Bitmap();
         WorkPicture = image1->Bitmap();
         Stage = 0;
-        SetPictureName(OpenPictureDialog.FileName);
+        SetPictureName(fileName);
     } catch (const std::exception& e) {
         ShowError(e);
     }

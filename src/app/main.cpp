@@ -18,5 +18,9 @@ int main(int argc, char** argv)
     tesselka::TForm3 form3(&form1);
     form1.SetDialogs(&form2, &form3);
     form1.show();
+    // `tesselka FILE`, as the desktop entry starts it for a file opened with the program.
+    const QStringList args = QApplication::arguments();
+    if (args.size() > 1)
+        form1.LoadPictureFile(args.at(1));
     return app.exec();
 }

@@ -90,7 +90,7 @@ std::optional<ColorTableReadResult> LoadColorTableFile(const std::string& path, 
 // found relative to the program so that an installed tree can be moved as a whole.
 std::vector<std::string> ColorTablePlaces(const std::string& appDir);
 
-// The first of ColorTablePlaces that holds a file, or std::nullopt.
+// The first of ColorTablePlaces where something of that name exists, or std::nullopt.
 std::optional<std::string> FindColorTable(const std::string& appDir);
 
 // The information message shown when ldconfig.ldr is in neither of ColorTablePlaces.

@@ -1,0 +1,69 @@
+#include "cli/man_page.h"
+
+#include "cli/cli_options.h"
+#include "common/version.h"
+
+namespace tesselka::cli {
+
+namespace {
+
+// Text as roff shows it literally: backslashes and minus signs escaped, and no line
+// that starts with a control character.
+QString Roff(const QString& text)
+{
+    QString out = text;
+    out.replace(QLatin1Char('\\'), QStringLiteral("\\e"));
+    out.replace(QLatin1Char('-'), QStringLiteral("\\-"));
+    if (out.startsWith(QLatin1Char('.')) || out.startsWith(QLatin1Char('\'')))
+        out.prepend(QStringLiteral("\\&"));
+    return out;
+}
+
+} // namespace
+
+QString ManPage()
+{
+    QString version = QString::fromLatin1(VersionText).section(QLatin1Char(' '), -1);
+    QString page = QStringLiteral(".TH TESSELKA\\-CLI 1 \"\" \"Tesselka %1\" \"User Commands\"\n").arg(version);
+    page += QStringLiteral(".SH NAME\n"
+                           "tesselka\\-cli \\- turn a picture into a mosaic of building bricks without a window\n"
+                           ".SH SYNOPSIS\n"
+                           ".B tesselka\\-cli convert\n"
+                           ".I PICTURE\n"
+                           ".RI [ options ]\n"
+                           ".br\n"
+                           ".B tesselka\\-cli\n"
+                           ".BR \\-\\-help \" | \" \\-\\-version\n"
+                           ".SH DESCRIPTION\n"
+                           ".B convert\n"
+                           "loads\n"
+                           ".IR PICTURE ,\n"
+                           "applies the tone settings, dithers it to the palette, scales it to the mosaic grid and "
+                           "writes the outputs asked for. It writes the same files as the window does for the same "
+                           "settings.\n"
+                           ".SH OPTIONS\n");
+    for (const OptionDef& option : ConvertOptionTable()) {
+        page += QStringLiteral(".TP\n");
+        const QString name = Roff(QStringLiteral("--") + QString::fromLatin1(option.name));
+        if (*option.valueName)
+            page += QStringLiteral(".BI \"%1 \" %2\n").arg(name, QString::fromLatin1(option.valueName));
+        else
+            page += QStringLiteral(".B %1\n").arg(name);
+        page += Roff(QString::fromUtf8(option.help)) + QLatin1Char('\n');
+        page += QStringLiteral("Default: %1.\n").arg(Roff(QString::fromUtf8(option.defaultValue)));
+    }
+    page += QStringLiteral(".SH EXIT STATUS\n"
+                           "0 on success, 1 when a file cannot be read or written, 2 for a usage error.\n"
+                           ".SH FILES\n"
+                           ".TP\n"
+                           ".I ldconfig.ldr\n"
+                           "The LDraw colour table, looked for beside the program first and then in the installed "
+                           "data folder\n"
+                           ".IR ../share/tesselka/\n"
+                           "seen from the program's folder.\n"
+                           ".SH SEE ALSO\n"
+                           ".BR tesselka\\-cli \" \\-\\-help\"\n");
+    return page;
+}
+
+} // namespace tesselka::cli
