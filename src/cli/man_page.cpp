@@ -29,18 +29,33 @@ QString ManPage()
                            "tesselka\\-cli \\- turn a picture into a mosaic of building bricks without a window\n"
                            ".SH SYNOPSIS\n"
                            ".B tesselka\\-cli convert\n"
-                           ".I PICTURE\n"
+                           ".IR PICTURE ...\n"
                            ".RI [ options ]\n"
+                           ".br\n"
+                           ".B tesselka\\-cli load\\-ldraw\n"
+                           ".I MODEL.ldr\n"
+                           ".RI [ options ]\n"
+                           ".br\n"
+                           ".B tesselka\\-cli list\n"
+                           ".BR styles | colours | parts\n"
                            ".br\n"
                            ".B tesselka\\-cli\n"
                            ".BR \\-\\-help \" | \" \\-\\-version\n"
                            ".SH DESCRIPTION\n"
                            ".B convert\n"
-                           "loads\n"
+                           "loads each\n"
                            ".IR PICTURE ,\n"
                            "applies the tone settings, dithers it to the palette, scales it to the mosaic grid and "
-                           "writes the outputs asked for. It writes the same files as the window does for the same "
-                           "settings.\n"
+                           "writes the outputs asked for, the same files as the window writes for the same settings. "
+                           "With several pictures every output name holds {name}, the picture's file name without its "
+                           "extension.\n"
+                           ".PP\n"
+                           ".B load\\-ldraw\n"
+                           "reads a model this program wrote and writes the outputs of its grid.\n"
+                           ".PP\n"
+                           ".B list\n"
+                           "prints the style names, the palette or the part sizes that \\-\\-style, \\-\\-palette and "
+                           "\\-\\-parts take.\n"
                            ".SH OPTIONS\n");
     for (const OptionDef& option : ConvertOptionTable()) {
         page += QStringLiteral(".TP\n");
@@ -50,10 +65,12 @@ QString ManPage()
         else
             page += QStringLiteral(".B %1\n").arg(name);
         page += Roff(QString::fromUtf8(option.help)) + QLatin1Char('\n');
-        page += QStringLiteral("Default: %1.\n").arg(Roff(QString::fromUtf8(option.defaultValue)));
+        page += QStringLiteral("Default: %1.").arg(Roff(QString::fromUtf8(option.defaultValue)));
+        page += option.loadLdraw ? QStringLiteral("\n") : QStringLiteral(" (convert only)\n");
     }
     page += QStringLiteral(".SH EXIT STATUS\n"
-                           "0 on success, 1 when a file cannot be read or written, 2 for a usage error.\n"
+                           "0 on success, 1 when a file cannot be read or written (with several pictures: when any "
+                           "of them failed), 2 for a usage error.\n"
                            ".SH FILES\n"
                            ".TP\n"
                            ".I ldconfig.ldr\n"
