@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev
-  zlib1g-dev libdeflate-dev libpng-dev libjpeg-dev libgif-dev
+  zlib1g-dev libdeflate-dev libpng-dev libjpeg-dev libgif-dev libzip-dev
   liblcms2-dev
   libemf2svg-dev libuemf-dev libwmf-dev fonts-urw-base35
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -43,6 +43,7 @@ constexpr int ViewTop = 8;
 constexpr int ViewRightMargin = 16;
 constexpr int ViewBottomMargin = 39;
 constexpr int StatusHeight = 18;
+constexpr int ProjectButtonWidth = 90;
 
 template <typename T>
 T* Make(QWidget* parent, const char* name, int left, int top, int width, int height)
@@ -256,6 +257,13 @@ void TForm1::CreateControls()
     StatusBar1 = Make<QStatusBar>(this, "StatusBar1", 0, DesignHeight - StatusHeight, DesignWidth, StatusHeight);
     FitGroupFrames();
     SetToolTips();
+    // Projects: a row at the right end of the strip under the view, clear of the
+    // designed controls.
+    OpenProjectButton = MakeButton(this, "OpenProjectButton", "Open Project", 0, 0, ProjectButtonWidth, 18);
+    SaveProjectButton = MakeButton(this, "SaveProjectButton", "Save Project", 0, 0, ProjectButtonWidth, 18);
+    OpenProjectButton->setToolTip(QStringLiteral("Open a saved project (Ctrl+O)"));
+    SaveProjectButton->setToolTip(QStringLiteral("Save the picture, settings, mosaic and edits as a project (Ctrl+S)"));
+    PlaceProjectButtons();
 
     OpenPictureDialog.kind = FileDialogKind::OpenPicture;
     OpenPictureDialog.Filter = QStringLiteral(
@@ -340,6 +348,8 @@ void TForm1::ConnectHandlers()
     connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
     connect(Button11, &QPushButton::clicked, this, [this] { Button11Click(); });
     connect(Button12, &QPushButton::clicked, this, [this] { Button12Click(); });
+    connect(SaveProjectButton, &QPushButton::clicked, this, [this] { SaveProjectClick(); });
+    connect(OpenProjectButton, &QPushButton::clicked, this, [this] { OpenProjectClick(); });
 
     // The window sees every key before its controls (for Ctrl+Z).
     qApp->installEventFilter(this);
@@ -443,6 +453,7 @@ void TForm1::FormResize()
     image1->setGeometry(ViewLeft, ViewTop, width() - ViewLeft - ViewRightMargin, height() - ViewTop - ViewBottomMargin);
     Label5->move(ViewLeft, height() - ViewBottomMargin + 6);
     StatusBar1->setGeometry(0, height() - StatusHeight, width(), StatusHeight);
+    PlaceProjectButtons();
 }
 
 void TForm1::ShowStatus(const QString& text)
@@ -522,6 +533,14 @@ void TForm1::SetToolTips()
         widget->setToolTip(QString::fromUtf8(tip));
 }
 
+void TForm1::PlaceProjectButtons()
+{
+    // Between the view and the status line.
+    const int top = height() - ViewBottomMargin + 2;
+    SaveProjectButton->move(width() - ViewRightMargin - ProjectButtonWidth, top);
+    OpenProjectButton->move(width() - ViewRightMargin - 2 * ProjectButtonWidth - 4, top);
+}
+
 void TForm1::keyPressEvent(QKeyEvent* event)
 {
     QWidget::keyPressEvent(event);
@@ -566,6 +585,10 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         image1->FitToWindow();
     else if (key == Qt::Key_1 && ctrl)
         image1->SetZoom(1, image1->viewport()->rect().center());
+    else if (key == Qt::Key_S && held == Qt::ControlModifier)
+        SaveProjectClick();
+    else if (key == Qt::Key_O && held == Qt::ControlModifier)
+        OpenProjectClick();
 }
 
 bool TForm1::Edit2KeyPress(QKeyEvent* event)
@@ -595,6 +618,8 @@ void TForm1::ComboBox1Change()
 
 void TForm1::dm2Click()
 {
+    if (openingProject_)
+        return;
     if (CheckBox45->isChecked())
         BitBtn2Click();
     if (CheckBox46->isChecked())

@@ -10,6 +10,7 @@
 #include "colours/palette.h"
 #include "common/bitmap32.h"
 #include "common/styles.h"
+#include "image/tone.h"
 #include "mosaic/hand_edit.h"
 #include "mosaic/mosaic_renderer.h"
 #include "reduce/dither_kind.h"
@@ -21,6 +22,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QCheckBox;
@@ -46,8 +48,8 @@ class TFormStorage;
 // The kinds of file the saves write. Each save offers a name of its own kind in the
 // folder last used for that kind, so that one kind's file is never offered, and so never
 // replaced with a key press, by another kind's save.
-enum class SaveKind { Picture, Studs, Model, Map, Settings };
-inline constexpr int SaveKindCount = 5;
+enum class SaveKind { Picture, Studs, Model, Map, Settings, Project };
+inline constexpr int SaveKindCount = 6;
 
 class TForm1 : public QWidget
 {
@@ -227,6 +229,7 @@ public:
     void Button9Click();
     void Button10Click();
     void AdjustTone();
+    ToneSettings CurrentToneSettings() const;
     // ScaleToGrid with the window's width box, cell shape and Label5.
     void ScaleToGrid(const Bitmap32& source, Bitmap32& target, bool mix);
 
@@ -253,6 +256,22 @@ public:
     // --- LDraw (form1_ldraw.cpp) ------------------------------------------------------
     void BitBtn8Click(); // Make LDraw
     void Button1Click(); // Load LDraw File
+
+    // --- Projects (form1_project.cpp) ------------------------------------------------
+    QPushButton* SaveProjectButton = nullptr; // Save Project (Ctrl+S)
+    QPushButton* OpenProjectButton = nullptr; // Open Project (Ctrl+O)
+    void SaveProjectClick();
+    void OpenProjectClick();
+    // Write and read a project; both throw tesselka::Error. Opening changes nothing
+    // until the project and its picture have been read whole.
+    void SaveProjectFile(const QString& fileName);
+    void OpenProjectFile(const QString& fileName);
+    // A file given on the command line: a project is opened, anything else loaded as a
+    // picture.
+    void OpenFile(const QString& fileName);
+    // The name and bytes of the picture file last loaded, for projects.
+    QString LoadedPictureName;
+    std::string LoadedPictureBytes;
 
     // --- Map and settings (later) -----------------------------------------------------
     void BitBtn11Click(); // Make Map
@@ -281,10 +300,13 @@ private:
     void FitGroupFrames();
     void SetToolTips();
     void ConnectHandlers();
+    void PlaceProjectButtons();
 
     Platform& platform_;
     QString appDir_;
     QString settingsFile_;
+    // Set while a project's settings are put into the controls.
+    bool openingProject_ = false;
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
     Bitmap32 paletteStrip_;
@@ -293,6 +315,13 @@ private:
     // Settings storage (form1_settings.cpp).
     void CreateFormStorage();
     void AttachDialogStorages();
+
+    // Projects (form1_project.cpp).
+    void RememberLoadedPicture(const QString& fileName);
+    // The storages of the main window and of the dialogs that have theirs.
+    std::vector<TFormStorage*> Storages() const;
+    // The three windows' sections, as Save Settings writes them.
+    std::string ProjectSettingsText();
 
     // Mosaic view and editing (form1_mosaic.cpp).
     static std::array<QCursor, 4> LoadViewCursors();

@@ -4,6 +4,7 @@
 
 #include "common/error.h"
 #include "common/file_path.h"
+#include "project/project_file.h"
 #include "settings/ini_file.h"
 #include "widgets/img_view32.h"
 
@@ -27,7 +28,7 @@ struct SaveKindInfo
 constexpr SaveKindInfo SaveKinds[SaveKindCount] = {
     {"Picture", " mosaic", "png", "pngs (*.png)|*.png"}, {"Studs", " 16x16", "png", "pngs (*.png)|*.png"},
     {"Model", "", "ldr", "LDraw (*.ldr)|*.ldr"},         {"Map", " map", "png", "pngs (*.png)|*.png"},
-    {"Settings", "", "ini", "ini (*.ini)|*.ini"},
+    {"Settings", "", "ini", "ini (*.ini)|*.ini"},        {"Project", "", "tesselka", ProjectFilter},
 };
 
 const char* const FoldersSection = "Folders";

@@ -34,6 +34,7 @@ void TForm1::LoadPictureFile(const QString& fileName)
         WorkPicture = image1->Bitmap();
         Stage = 0;
         SetPictureName(fileName);
+        RememberLoadedPicture(fileName);
     } catch (const std::exception& e) {
         ShowError(e);
     }
@@ -63,6 +64,7 @@ void TForm1::Button11Click()
         image1->SetBitmap(LoadPicture(FilePath(OpenDialog1.FileName)));
         SourcePicture = image1->Bitmap();
         WorkPicture = image1->Bitmap();
+        RememberLoadedPicture(OpenDialog1.FileName);
         ScaleToGrid(SourcePicture, StudImage, false);
         Stage = 1;
         SetPictureName(OpenDialog1.FileName);
@@ -151,18 +153,10 @@ void TForm1::AdjustTone()
     // Stored settings are restored before the first showing, while SourcePicture is
     // still empty: recomputing then would empty the view and lose the start picture.
     // The sliders keep their positions and apply at the next change, as after a load.
-    if (Stage < 0 && SourcePicture.Empty())
+    if ((Stage < 0 && SourcePicture.Empty()) || openingProject_)
         return;
     try {
-        ToneSettings settings;
-        settings.brightness = Brightness->value();
-        settings.contrast = Contrast->value();
-        settings.saturation = Saturation->value();
-        settings.darkness = Darkness->value();
-        settings.lightness = Lightness->value();
-        settings.splitlight = Splitlight->value();
-        settings.grayscale = GrayScale->isChecked();
-        settings.invert = Invert->isChecked();
+        const ToneSettings settings = CurrentToneSettings();
         // Straight into WorkPicture and then the view: both keep their buffers between
         // runs, which matters while a slider is dragged over a large picture.
         ::tesselka::AdjustTone(SourcePicture, WorkPicture, settings);
@@ -175,6 +169,20 @@ void TForm1::AdjustTone()
     } catch (const std::exception& e) {
         ShowError(e);
     }
+}
+
+ToneSettings TForm1::CurrentToneSettings() const
+{
+    ToneSettings settings;
+    settings.brightness = Brightness->value();
+    settings.contrast = Contrast->value();
+    settings.saturation = Saturation->value();
+    settings.darkness = Darkness->value();
+    settings.lightness = Lightness->value();
+    settings.splitlight = Splitlight->value();
+    settings.grayscale = GrayScale->isChecked();
+    settings.invert = Invert->isChecked();
+    return settings;
 }
 
 void TForm1::ScaleToGrid(const Bitmap32& source, Bitmap32& target, bool mix)

@@ -21,6 +21,6 @@ int main(int argc, char** argv)
     // `tesselka FILE`, as the desktop entry starts it for a file opened with the program.
     const QStringList args = QApplication::arguments();
     if (args.size() > 1)
-        form1.LoadPictureFile(args.at(1));
+        form1.OpenFile(args.at(1));
     return app.exec();
 }

@@ -75,6 +75,7 @@ TEST_F(InstallTest, EveryFileLandsInItsPlace)
         QStringLiteral("share/metainfo/%1.metainfo.xml").arg(AppId),
         QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(AppId),
         QStringLiteral("share/man/man1/tesselka-cli.1"),
+        QStringLiteral("share/mime/packages/%1.xml").arg(AppId),
     };
     for (int size : {16, 32, 48, 64, 128, 256})
         expected << QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(AppId);
