@@ -9,7 +9,7 @@ FUZZERS = fuzz_bmp fuzz_gif fuzz_png fuzz_jpeg fuzz_ico fuzz_emf fuzz_wmf \
           fuzz_color_table fuzz_model_reader fuzz_settings fuzz_cli_options
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-asan fuzz bench format format-check clean
+.PHONY: all deps configure build build-programs run test test-asan fuzz bench format format-check clean
 
 all: build
 
@@ -24,7 +24,11 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only what `make run` starts: the tests and benchmarks are left for `make test`.
+build-programs: configure
+	cmake --build $(BUILD) -j $(JOBS) --target tesselka tesselka-cli
+
+run: build-programs
 	@bash scripts/run.sh $(BUILD)
 
 test: build

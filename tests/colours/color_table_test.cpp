@@ -132,7 +132,7 @@ TEST(ReadColorTable, TableGrowsPastOneHundredAndOneLines)
 TEST(ReadColorTable, ReferenceTableGivesEveryPanelItsOwnSlot)
 {
     ColorTable table;
-    auto r = ReadColorTable(ReadFile(test::SharedFile("LDConfig.ldr")), table);
+    auto r = ReadColorTable(ReadFile(test::ReferenceColorTable()), table);
     ASSERT_FALSE(r.error);
     EXPECT_EQ(r.linesRead, 212);
     // Code 21 stands on the 153rd colour line: out of reach of a 101-slot table.
@@ -161,7 +161,7 @@ TEST(ReadColorTable, ShippedTableHoldsThePaletteWithItsDesignedColours)
     EXPECT_EQ(colours.size(), PaletteEntries.size()) << "palette colours must be distinct";
     // Every other line of the shipped table is a colour of the reference table.
     ColorTable reference;
-    ReadColorTable(ReadFile(test::SharedFile("LDConfig.ldr")), reference);
+    ReadColorTable(ReadFile(test::ReferenceColorTable()), reference);
     for (int i = int(PaletteEntries.size()); i < r.linesRead; ++i) {
         int ref = reference.SlotForCode(table[i].Code);
         ASSERT_GE(ref, 0) << table[i].Code;

@@ -114,7 +114,7 @@ TEST_F(ShellTest, MissingColourTableInformsAndKeepsDesignedColours)
 TEST_F(ShellTest, ReferenceColourTableRecoloursEveryPanelIncludingLateLines)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(QFile::copy(QString::fromStdString(test::SharedFile("LDConfig.ldr")), dir.filePath("ldconfig.ldr")));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(test::ReferenceColorTable()), dir.filePath("ldconfig.ldr")));
     Open(dir.path());
     EXPECT_TRUE(platform.messages.empty());
     for (size_t i = 0; i < PaletteEntries.size(); ++i) {

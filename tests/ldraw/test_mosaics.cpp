@@ -66,7 +66,7 @@ Bitmap32 CraftedImage(std::initializer_list<const char*> rows)
 ColorTable PaletteTable(SelectedColorArray& selected, const std::string& path)
 {
     ColorTable table;
-    if (!LoadColorTableFile(path.empty() ? SharedFile("LDConfig.ldr") : path, table))
+    if (!LoadColorTableFile(path.empty() ? ReferenceColorTable() : path, table))
         throw std::runtime_error("colour table missing");
     std::vector<TColor> colors;
     for (const PaletteEntry& entry : PaletteEntries) {
