@@ -1,25 +1,19 @@
 #!/usr/bin/env python3
 """Writes data/ldconfig.ldr from the LDraw.org colour table.
 
-The 41 colours of the palette panels come first, in panel order, each with the colour the
-panel was designed with as its VALUE, so that the palette the program documents is what
-the file gives. Then follow the other solid colours of the LDraw.org table with their own
-codes, names and values. Usage: make-ldconfig.py LDConfig.ldr > data/ldconfig.ldr
+Every colour keeps its LDraw.org code, name and value, so that the palette, the dithering
+and the map match the colours the bricks really have and an LDraw viewer shows the model
+in the mosaic's colours. The 41 colours of the palette panels come first, in panel order;
+then follow the other solid colours of the LDraw.org table in its order. Usage: make-ldconfig.py LDConfig.ldr > data/ldconfig.ldr
 """
 import re
 import sys
 
-# (code, designed #RRGGBB) in the order of the palette panels.
+# The codes of the palette panels, in panel order: they take slots 0 to 40, so that the
+# slots the model writer falls back on (3 and 13) stay palette colours.
 PALETTE = [
-    (4, "CC0000"), (12, "FF6666"), (26, "FFDEDC"), (6, "5C2000"), (320, "B33E00"),
-    (25, "FF6A19"), (462, "FE9F06"), (28, "CD9750"), (335, "BF8782"), (366, "D18304"),
-    (484, "FFF0D1"), (14, "FBE419"), (18, "FDE896"), (27, "C0F500"), (21, "E0FFB0"),
-    (2, "02B535"), (10, "62F58E"), (17, "D7FFE2"), (3, "00999F"), (11, "00B5A6"),
-    (378, "ABFDF9"), (1, "003399"), (379, "6A7A96"), (23, "4732B0"), (20, "D7C4E6"),
-    (22, "81007B"), (373, "845E84"), (5, "DF6695"), (0, "000000"), (8, "635F52"),
-    (7, "AAAAAA"), (503, "EDEDE0"), (15, "FFFFFF"), (19, "EEE2B0"), (13, "FFC7E1"),
-    (272, "001D68"), (9, "84A9E2"), (70, "694027"), (71, "A3A2A4"), (72, "635F61"),
-    (288, "27462C"),
+    4, 12, 26, 6, 320, 25, 462, 28, 335, 366, 484, 14, 18, 27, 21, 2, 10, 17, 3, 11, 378,
+    1, 379, 23, 20, 22, 373, 5, 0, 8, 7, 503, 15, 19, 13, 272, 9, 70, 71, 72, 288,
 ]
 NOT_SOLID = ("ALPHA", "CHROME", "PEARLESCENT", "METAL", "RUBBER", "MATERIAL", "LUMINANCE")
 
@@ -45,12 +39,12 @@ def main():
     w("0 Author: The Tesselka developers")
     w("0 // Colour codes, names and values of the LDraw colour table, LDraw.org")
     w("0 // (https://www.ldraw.org/), used under CC BY 2.0 / CC BY 4.0.")
-    w("0 // The palette colours come first, with the colours Tesselka's palette shows.")
+    w("0 // The palette colours come first, in the order of the palette panels.")
     w("")
     palette_codes = set()
-    for code, designed in PALETTE:
-        name, _value, edge, _rest = colours[code]
-        w(f"0 !COLOUR {name:<28} CODE {code:>4}   VALUE #{designed}   EDGE {edge}")
+    for code in PALETTE:
+        name, value, edge, _rest = colours[code]
+        w(f"0 !COLOUR {name:<28} CODE {code:>4}   VALUE {value}   EDGE {edge}")
         palette_codes.add(code)
     w("")
     w("0 // Other solid colours")

@@ -134,7 +134,7 @@ TEST(ReadColorTable, ReferenceTableGivesEveryPanelItsOwnSlot)
     ColorTable table;
     auto r = ReadColorTable(ReadFile(test::ReferenceColorTable()), table);
     ASSERT_FALSE(r.error);
-    EXPECT_EQ(r.linesRead, 212);
+    ASSERT_EQ(r.linesRead, 212);
     // Code 21 stands on the 153rd colour line: out of reach of a 101-slot table.
     EXPECT_EQ(table.SlotForCode(21), 152);
     EXPECT_EQ(table[152].Name, "Glow_In_Dark_Opaque");
@@ -146,27 +146,41 @@ TEST(ReadColorTable, ReferenceTableGivesEveryPanelItsOwnSlot)
     EXPECT_EQ(table[table.SlotForCode(7)].Name, "Light_Grey");
 }
 
-TEST(ReadColorTable, ShippedTableHoldsThePaletteWithItsDesignedColours)
+TEST(ReadColorTable, ShippedTableIsTheReferenceTableWithThePaletteFirst)
 {
     ColorTable table;
     auto r = ReadColorTable(ReadFile(QCoreApplication::applicationDirPath().toStdString() + "/ldconfig.ldr"), table);
     ASSERT_FALSE(r.error);
+    ColorTable reference;
+    ASSERT_FALSE(ReadColorTable(ReadFile(test::ReferenceColorTable()), reference).error);
+    // Slots 0 to 40 are the palette in panel order, so the fallback slots 3 and 13 of the
+    // model writer are palette colours.
     std::set<TColor> colours;
     for (size_t i = 0; i < PaletteEntries.size(); ++i) {
-        const PaletteEntry& entry = PaletteEntries[i];
-        EXPECT_EQ(table[int(i)].Code, entry.code);
-        EXPECT_EQ(table[table.PanelSlotForCode(entry.code)].Color, entry.designedColor) << entry.code;
-        colours.insert(entry.designedColor);
+        EXPECT_EQ(table[int(i)].Code, PaletteEntries[i].code) << "slot " << i;
+        colours.insert(table[int(i)].Color);
     }
     EXPECT_EQ(colours.size(), PaletteEntries.size()) << "palette colours must be distinct";
-    // Every other line of the shipped table is a colour of the reference table.
-    ColorTable reference;
-    ReadColorTable(ReadFile(test::ReferenceColorTable()), reference);
-    for (int i = int(PaletteEntries.size()); i < r.linesRead; ++i) {
+    // Every line carries the LDraw.org code, name and value, so the mosaic shows the
+    // colours an LDraw viewer shows for its codes.
+    std::set<int> codes;
+    for (int i = 0; i < r.linesRead; ++i) {
+        EXPECT_TRUE(codes.insert(table[i].Code).second) << "code " << table[i].Code << " twice";
         int ref = reference.SlotForCode(table[i].Code);
         ASSERT_GE(ref, 0) << table[i].Code;
-        EXPECT_EQ(reference[ref].Name, table[i].Name);
-        EXPECT_EQ(reference[ref].Color, table[i].Color);
+        EXPECT_EQ(reference[ref].Name, table[i].Name) << table[i].Code;
+        EXPECT_EQ(reference[ref].Color, table[i].Color) << table[i].Code;
+    }
+    EXPECT_GT(r.linesRead, PaletteSize);
+}
+
+TEST(TestData, MissingFileFailsTheTestByName)
+{
+    try {
+        test::DataFile("absent/ldconfig.ldr");
+        ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("absent/ldconfig.ldr"), std::string::npos) << e.what();
     }
 }
 

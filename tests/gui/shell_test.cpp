@@ -87,13 +87,15 @@ TEST_F(ShellTest, PanelsTakeTheirColoursAndNamesFromTheTable)
     for (size_t i = 0; i < PaletteEntries.size(); ++i) {
         ColorPanel* panel = form->PalettePanels[i];
         EXPECT_EQ(panel->objectName(), QStringLiteral("Panel%1").arg(PaletteEntries[i].panel));
-        EXPECT_EQ(panel->Color(), PaletteEntries[i].designedColor);
+        // The shipped table lists the palette first, in panel order.
+        EXPECT_EQ(panel->Color(), form->ColorSlots[int(i)].Color);
         EXPECT_TRUE(panel->toolTip().endsWith(QStringLiteral(" LDraw %1").arg(PaletteEntries[i].code)));
         EXPECT_TRUE(form->ColorSlots[form->ColorSlots.PanelSlotForCode(PaletteEntries[i].code)].OnPanel);
     }
     EXPECT_EQ(form->PalettePanels[0]->toolTip(), QStringLiteral("Red LDraw 4"));
     EXPECT_EQ(form->Panel42->toolTip(), QStringLiteral("Black LDraw 0"));
-    EXPECT_EQ(form->Panel42->Color(), 0u);
+    EXPECT_EQ(form->PalettePanels[0]->Color(), RgbToColor(0xB4, 0x00, 0x00));
+    EXPECT_EQ(form->Panel42->Color(), RgbToColor(0x1B, 0x2A, 0x34));
 }
 
 TEST_F(ShellTest, MissingColourTableInformsAndKeepsDesignedColours)
@@ -178,9 +180,11 @@ TEST_F(ShellTest, PaletteButtonsAndOrder)
     form->BuildPalette(n);
     ASSERT_EQ(n, 7);
     // Creation order: red (4), yellow (14), green (2), blue (1), black (0), grey (7), white (15).
-    const TColor expected[7] = {204, 1697019, 3519746, 10040064, 0, 11184810, 16777215};
+    const int codes[7] = {4, 14, 2, 1, 0, 7, 15};
     for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(form->SelectedColors[size_t(i)], int64_t(expected[i])) << i;
+        EXPECT_EQ(form->SelectedColors[size_t(i)],
+                  int64_t(form->ColorSlots[form->ColorSlots.SlotForCode(codes[i])].Color))
+            << i;
     EXPECT_EQ(form->SelectedColors[7], -1);
 
     // Ticking in another order does not change the order.
@@ -189,8 +193,8 @@ TEST_F(ShellTest, PaletteButtonsAndOrder)
     form->PaletteBoxes[1]->setChecked(true);  // code 12
     form->BuildPalette(n);
     ASSERT_EQ(n, 2);
-    EXPECT_EQ(form->SelectedColors[0], int64_t(PaletteEntries[1].designedColor));
-    EXPECT_EQ(form->SelectedColors[1], int64_t(PaletteEntries[40].designedColor));
+    EXPECT_EQ(form->SelectedColors[0], int64_t(form->ColorSlots[1].Color));
+    EXPECT_EQ(form->SelectedColors[1], int64_t(form->ColorSlots[40].Color));
 
     form->BitBtn9->click();
     ReductionPalette empty = form->BuildPalette(n);
@@ -208,32 +212,38 @@ TEST_F(ShellTest, PaletteStripPixelsAndStripClick)
     const Bitmap32& strip = form->PaletteStrip();
     ASSERT_EQ(strip.Width(), 24);
     ASSERT_EQ(strip.Height(), 400);
-    EXPECT_EQ(WinColor(strip.Pixel(0, 0)), 204u);
-    EXPECT_EQ(WinColor(strip.Pixel(11, 11)), 204u);
-    EXPECT_EQ(WinColor(strip.Pixel(12, 0)), 1697019u);
-    EXPECT_EQ(WinColor(strip.Pixel(0, 12)), 3519746u);
+    // The first three ticked colours: red, yellow, green.
+    const TColor red = form->ColorSlots[form->ColorSlots.SlotForCode(4)].Color;
+    const TColor yellow = form->ColorSlots[form->ColorSlots.SlotForCode(14)].Color;
+    const TColor green = form->ColorSlots[form->ColorSlots.SlotForCode(2)].Color;
+    EXPECT_EQ(WinColor(strip.Pixel(0, 0)), red);
+    EXPECT_EQ(WinColor(strip.Pixel(11, 11)), red);
+    EXPECT_EQ(WinColor(strip.Pixel(12, 0)), yellow);
+    EXPECT_EQ(WinColor(strip.Pixel(0, 12)), green);
     QColor face = QApplication::palette().color(QPalette::Button);
     EXPECT_EQ(strip.Pixel(12, 12), Color32(face.red(), face.green(), face.blue()));
     EXPECT_EQ(form->Image2->pixmap().height(), 336);
 
     QTest::mouseClick(form->Image2, Qt::RightButton, {}, QPoint(14, 3));
-    EXPECT_EQ(form->PenColor, 1697019u);
-    EXPECT_EQ(form->Panel42->Color(), 1697019u);
+    EXPECT_EQ(form->PenColor, yellow);
+    EXPECT_EQ(form->Panel42->Color(), yellow);
 }
 
 TEST_F(ShellTest, PanelClickPicksThePenColourButTheBoxOnlyToggles)
 {
     Open();
     ColorPanel* orange = form->PalettePanels[5];
+    const TColor orangeColour = form->ColorSlots[form->ColorSlots.SlotForCode(25)].Color;
+    ASSERT_EQ(orange->Color(), orangeColour);
     QTest::mouseClick(orange, Qt::LeftButton, {}, QPoint(11, 3));
-    EXPECT_EQ(form->PenColor, 1665791u);
-    EXPECT_EQ(form->Panel42->Color(), 1665791u);
+    EXPECT_EQ(form->PenColor, orangeColour);
+    EXPECT_EQ(form->Panel42->Color(), orangeColour);
 
     QCheckBox* redBox = form->PaletteBoxes[0];
     bool was = redBox->isChecked();
     QTest::mouseClick(redBox, Qt::LeftButton, {}, QPoint(7, 8));
     EXPECT_NE(redBox->isChecked(), was);
-    EXPECT_EQ(form->PenColor, 1665791u);
+    EXPECT_EQ(form->PenColor, orangeColour);
 }
 
 TEST_F(ShellTest, WidthBoxTakesDigitsAndBackspaceOnly)
