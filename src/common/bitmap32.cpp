@@ -233,6 +233,11 @@ int Bitmap32::TextWidth(const QString& text) const
     return QFontMetrics(MapFont(font.face, font.sizePt, font.bold)).horizontalAdvance(text);
 }
 
+int Bitmap32::TextInkRight(const QString& text) const
+{
+    return QFontMetrics(MapFont(font.face, font.sizePt, font.bold)).tightBoundingRect(text).right();
+}
+
 int Bitmap32::TextHeight(const QString& text) const
 {
     (void)text;

@@ -85,6 +85,8 @@ public:
     // Text with its top-left corner at (x, y), transparent background, in `font`.
     void TextOut(int x, int y, const QString& text);
     int TextWidth(const QString& text) const;
+    // The last pixel column the text's ink covers when it is written at x = 0.
+    int TextInkRight(const QString& text) const;
     int TextHeight(const QString& text) const;
     BitmapFont font;
 

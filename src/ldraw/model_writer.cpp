@@ -38,6 +38,11 @@ void AppendInt(std::string& out, long long value)
     out.append(buffer, result.ptr);
 }
 
+int32_t CodeOrBlack(const ColorSlot& slot)
+{
+    return slot.Code < 0 ? 0 : slot.Code;
+}
+
 // Colour -> slot index for the part lines: the last slot on a panel holding the colour.
 class SlotFinder
 {
@@ -53,7 +58,9 @@ public:
         auto it = slots_.find(color);
         return SlotCode(it == slots_.end() ? fallback_ : it->second);
     }
-    int32_t SlotCode(int slot) const { return slot >= 0 && slot < table_.Size() ? table_[slot].Code : -1; }
+    // A slot without a code (no colour table was read) gives 0, Black, as the missing-table
+    // message promises; -1 is no LDraw colour.
+    int32_t SlotCode(int slot) const { return slot >= 0 && slot < table_.Size() ? CodeOrBlack(table_[slot]) : 0; }
 
 private:
     const ColorTable& table_;
@@ -174,17 +181,24 @@ std::string BuildModelHeader(const std::string& targetPath, const ModelExportInp
     h += "0 Tesselka Style : ";
     h += input.style;
     h += LineEnd;
-    // An entry that matches no slot repeats the previous entry's slot (slot 0 at first).
-    int slot = 0;
+    // An entry that matches no slot repeats the previous entry's slot; before the first
+    // match that is slot 0, or the first slot on a panel when slot 0 is on none, so that
+    // every line names a palette colour. Without a colour table there is none: the parts
+    // are then Black, and so is the line.
     const ColorTable& table = input.colorSlots;
+    int slot = 0;
+    while (slot + 1 < table.Size() && !table[slot].OnPanel)
+        ++slot;
+    if (!table[slot].OnPanel)
+        slot = 0;
     for (int64_t entry : input.selectedColors) {
         if (entry < 0)
             continue;
         slot = table.SlotForColorOnPanel(TColor(entry), slot);
         h += "0 Tesselka Color : ";
-        h += table[slot].Name;
+        h += table[slot].Code < 0 ? std::string("Black") : table[slot].Name;
         h += " : ";
-        AppendInt(h, table[slot].Code);
+        AppendInt(h, CodeOrBlack(table[slot]));
         h += LineEnd;
     }
     h += "0 ROTATION CENTER 0 0 0 1 \"Custom\"";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "colours/color_table.h"
+#include "common/bitmap32.h"
 #include "common/tcolor.h"
 
 #include <algorithm>
@@ -15,13 +16,35 @@ inline constexpr TColor32 MapBlack = 0xFF000000u;
 inline constexpr TColor32 MapGrey = 0xFFDDDDDDu;
 inline constexpr TColor32 MapRed = 0xFFFF0000u;
 
-// The near-white colours whose numbers stay black and whose swatches get an outline.
-constexpr bool IsNearWhite(int64_t color)
+// Light colours take black numbers and an outlined swatch, dark ones white numbers and
+// no outline. The split lies at the relative luminance where black and white text have
+// the same contrast against the colour (4.58 : 1), so whichever side a colour falls on,
+// its number stands out at least that much; a negative colour (no colour) counts as dark.
+inline constexpr double LightColorLuminance = 0.1791;
+double RelativeLuminance(TColor color);
+bool IsLightColor(int64_t color);
+// The colour of a number written on a square filled with `color`.
+inline TColor32 NumberColorOn(int64_t color)
 {
-    return color == int64_t(RgbToColor(255, 255, 255)) || color == int64_t(RgbToColor(242, 243, 242));
+    return IsLightColor(color) ? MapBlack : MapWhite;
 }
 
-// The on-panel colorTable of each colour, in increasing slot order, found without scanning
+// Writes the whole of slot number `slot` at (x, y) in `target`, in the target's font at
+// `points` or, when its ink would run past column `right`, at the largest smaller size
+// at which it does not: slots past 99 would otherwise lose digits and read as others.
+// `fitted` caches the size per number, as a sheet writes the same few numbers often.
+class SlotNumberWriter
+{
+public:
+    explicit SlotNumberWriter(int right) : right_(right) {}
+    void Write(Bitmap32& target, int x, int y, int points, int slot);
+
+private:
+    int right_;
+    std::vector<std::pair<uint64_t, int>> fitted_; // (x, points, slot) -> size
+};
+
+// The on-panel slots of each colour, in increasing slot order, found without scanning
 // the whole table for every cell. Every slot takes part, also those past the first 100,
 // so that a palette colour whose slot lies late in a long colour table still gets its
 // number.

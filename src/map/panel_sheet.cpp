@@ -51,7 +51,8 @@ void DrawPanelSheet(const PanelSheetInput& input, int c, int r, Bitmap32& panelS
     sheet.Clear(MapWhite);
     Bitmap32 cell(cellW, cellH);
     cell.font.face = QStringLiteral("Ariel");
-    cell.font.sizePt = SmallMapNumbers(input.style) ? 5 : 10;
+    const int numberPoints = SmallMapNumbers(input.style) ? 5 : 10;
+    SlotNumberWriter numbers(cellW - 1);
 
     const OnPanelSlots onPanel(input.colorTable);
     int gapY = 0;
@@ -85,11 +86,8 @@ void DrawPanelSheet(const PanelSheetInput& input, int c, int r, Bitmap32& panelS
                     cell.VertLine(0, 2, cellH - 2, MapRed);
             }
             if (!opt.noNumbers && ((above != k && left != k) || opt.numbersInAll)) {
-                if (opt.allNumbersBlack || IsNearWhite(k) || !opt.fillColor)
-                    cell.font.color = MapBlack;
-                else
-                    cell.font.color = MapWhite;
-                onPanel.ForEach(k, [&](int j) { cell.TextOut(j < 10 ? 5 : 1, 0, QString::number(j)); });
+                cell.font.color = opt.allNumbersBlack || !opt.fillColor ? MapBlack : NumberColorOn(k);
+                onPanel.ForEach(k, [&](int j) { numbers.Write(cell, j < 10 ? 5 : 1, 0, numberPoints, j); });
             }
             if (small && x % g.SubPanelStuds == 0 && x > 0 && x != range.x0)
                 gapX += SubPanelGap;

@@ -10,6 +10,7 @@ namespace {
 
 constexpr int BoxWidth = 130;
 constexpr int BoxHeight = 14;
+constexpr int SwatchWidth = 24;
 
 } // namespace
 
@@ -45,6 +46,7 @@ void DrawTotalsSheet(const ColorTable& colorTable, const SelectedColorArray& pal
     Bitmap32 box(BoxWidth, BoxHeight);
     box.font.face = QStringLiteral("Ariel");
     const OnPanelSlots onPanel(colorTable);
+    SlotNumberWriter numbers(SwatchWidth - 1);
     const QString label = column == -1 ? QStringLiteral("TOTALS") : QStringLiteral("Panel %1,%2").arg(row).arg(column);
     int bx = 0;
     int by = 0;
@@ -54,11 +56,11 @@ void DrawTotalsSheet(const ColorTable& colorTable, const SelectedColorArray& pal
         const int64_t p = palette[size_t(i)];
         box.Clear(MapWhite);
         const TColor32 swatch = p < 0 ? MapWhite : Color32(TColor(p));
-        if (IsNearWhite(p)) {
-            box.FillRect(0, 0, 24, 12, MapBlack);
-            box.FillRect(1, 1, 23, 11, swatch);
+        if (IsLightColor(p)) {
+            box.FillRect(0, 0, SwatchWidth, 12, MapBlack);
+            box.FillRect(1, 1, SwatchWidth - 1, 11, swatch);
         } else {
-            box.FillRect(0, 0, 24, 12, swatch);
+            box.FillRect(0, 0, SwatchWidth, 12, swatch);
         }
         onPanel.ForEach(p, [&](int j) {
             const ColorSlot& slot = colorTable[j];
@@ -69,9 +71,8 @@ void DrawTotalsSheet(const ColorTable& colorTable, const SelectedColorArray& pal
                         QString(name).replace(QLatin1Char('_'), QLatin1Char(' ')) + QStringLiteral("  x") +
                             QString::number(slot.Count));
             total += slot.Count;
-            box.font.sizePt = 10;
-            box.font.color = IsNearWhite(p) ? MapBlack : MapWhite;
-            box.TextOut(1, -2, QString::number(j));
+            box.font.color = NumberColorOn(p);
+            numbers.Write(box, 1, -2, 10, j);
             totalsList << label + QLatin1Char('\t') + name + QLatin1Char('\t') + QString::number(j) +
                               QLatin1Char('\t') + QString::number(slot.Count) + QLatin1Char('\t') + QString::number(p);
         });

@@ -123,6 +123,24 @@ TEST(ModelWriter, HeaderSearchCoversEverySlot)
     EXPECT_EQ(lines[11], "0 Tesselka Color : Far_Slot : 88");
 }
 
+TEST(ModelWriter, EveryColourLineAndPartNamesAnLDrawColour)
+{
+    Fixture f;
+    f.image = CraftedImage({"W"});
+    // Slot 0 is on no panel: an unmatched first entry names the first slot on a panel.
+    f.selected[0] = 0x123456;
+    std::vector<std::string> lines = Lines(BuildModelHeader("cat.ldr", f.Input("x")));
+    EXPECT_EQ(lines[10], "0 Tesselka Color : K : 0");
+    // Without a colour table no slot has a code: Black (0), never -1.
+    f.table = ColorTable();
+    f.selected[1] = CraftedColor('W');
+    const std::string text = Export(f.Input("1x Plates - studs up"), ModelBuilder::Plate);
+    lines = Lines(text);
+    EXPECT_EQ(lines[10], "0 Tesselka Color : Black : 0");
+    EXPECT_EQ(lines[11], "0 Tesselka Color : Black : 0");
+    EXPECT_EQ(PartLines(text), std::vector<std::string>{"1 0 0 0 0 0 0 1 0 1 0 -1 0 0 3024.DAT"});
+}
+
 TEST(ModelWriter, FallbackCodesAndLifts)
 {
     Fixture f;

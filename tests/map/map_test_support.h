@@ -9,9 +9,9 @@
 
 namespace tesselka::test {
 
-inline constexpr TColor MapRedColor = 0x0000FF;   // RGB 255, 0, 0
-inline constexpr TColor MapBlueColor = 0xFF0000;  // RGB 0, 0, 255
-inline constexpr TColor MapWhiteColor = 0xFFFFFF; // near-white rule applies
+inline constexpr TColor MapRedColor = 0x0000FF;  // RGB 255, 0, 0
+inline constexpr TColor MapBlueColor = 0xFF0000; // RGB 0, 0, 255
+inline constexpr TColor MapWhiteColor = 0xFFFFFF;
 
 // A colour table with red in slot 4, blue in slot 12 and white in slot 15, all on panels.
 inline ColorTable MapTestTable()

@@ -74,10 +74,12 @@ TEST(Totals, ListLinesAndBoxes)
     ASSERT_EQ(sheet.Width(), 780);
     ASSERT_EQ(sheet.Height(), 98);
 
-    // Swatches 24 x 12 at the box corners; the near-white one has a black outline.
-    EXPECT_EQ(sheet.Pixel(23, 11), Color32(MapRedColor));
+    // Swatches 24 x 12 at the box corners; the light ones (red, white) have a black
+    // outline, the dark blue none.
+    EXPECT_EQ(sheet.Pixel(23, 11), MapBlack);
+    EXPECT_EQ(sheet.Pixel(22, 10), Color32(MapRedColor));
     EXPECT_EQ(sheet.Pixel(24, 11), MapWhite);
-    EXPECT_EQ(sheet.Pixel(130 + 20, 11), Color32(MapBlueColor));
+    EXPECT_EQ(sheet.Pixel(130 + 23, 11), Color32(MapBlueColor));
     EXPECT_EQ(sheet.Pixel(390, 0), MapBlack);
     EXPECT_EQ(sheet.Pixel(390 + 23, 11), MapBlack);
     EXPECT_EQ(sheet.Pixel(391, 1), MapWhite);
