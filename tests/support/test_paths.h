@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
 #include <filesystem>
 #include <stdexcept>
 #include <string>
