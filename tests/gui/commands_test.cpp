@@ -80,6 +80,8 @@ struct Windows
             return form.BitBtn11;
         case SaveKind::Settings:
             return form.Button4;
+        case SaveKind::Project:
+            return form.SaveProjectButton;
         }
         return nullptr;
     }
