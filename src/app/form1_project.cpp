@@ -9,6 +9,7 @@
 #include "image/grid_scale.h"
 #include "image/tone.h"
 #include "project/project_file.h"
+#include "settings/ini_file.h"
 #include "widgets/img_view32.h"
 
 #include <QCheckBox>
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QTemporaryDir>
 
@@ -103,7 +105,12 @@ void TForm1::SaveProjectFile(const QString& fileName)
         project.pictureName = LoadedPictureName.toStdString();
         project.pictureBytes = LoadedPictureBytes;
     }
-    project.settings = ProjectSettingsText();
+    // Grayscale and Invert are not remembered between sessions, but they are part of the
+    // work: the project keeps them beside the windows' settings.
+    IniFile settings(ProjectSettingsText());
+    for (const QCheckBox* box : {GrayScale, Invert})
+        settings.Write("TForm1", box->objectName().toStdString() + "_Checked", box->isChecked() ? "True" : "False");
+    project.settings = settings.Text();
     if (project.stage >= 1) {
         project.studImage = StudImage;
         project.mixStudImage = MixStudImage;
@@ -157,6 +164,13 @@ void TForm1::OpenProjectFile(const QString& fileName)
             // A dialog reads its settings each time it is shown, from the settings file.
             if (storage != FormStorage1.get())
                 storage->Save();
+        }
+        // Quietly: the tone is computed below, and a user's click would also tick Auto.
+        const IniFile settings(project.settings);
+        for (QCheckBox* box : {GrayScale, Invert}) {
+            const QSignalBlocker quiet(box);
+            const std::optional<std::string> on = settings.Read("TForm1", box->objectName().toStdString() + "_Checked");
+            box->setChecked(on && QString::fromStdString(*on).compare(QLatin1String("True"), Qt::CaseInsensitive) == 0);
         }
     } catch (...) {
         openingProject_ = false;
@@ -231,7 +245,7 @@ void TForm1::OpenProjectClick()
 
 void TForm1::OpenFile(const QString& fileName)
 {
-    if (fileName.endsWith(QLatin1Char('.') + QLatin1String(ProjectExtension), Qt::CaseInsensitive)) {
+    if (IsProjectPath(fileName.toStdString())) {
         try {
             OpenProjectFile(fileName);
         } catch (const std::exception& e) {

@@ -33,6 +33,10 @@ constexpr DitherName DitherNames[] = {
     {"nearest", DitherNearest},
 };
 
+// The dither kinds of the window's radio buttons dm1 to dm7.
+constexpr DitherKind RadioKinds[] = {DitherFloydSteinberg, DitherStucki, DitherSierra, DitherJarvisJudiceNinke,
+                                     DitherStevensonArce,  DitherBurkes, DitherNearest};
+
 // The boxes Default ticks, by LDraw code: red, yellow, green, blue, black, grey, white.
 constexpr int DefaultPaletteCodes[] = {4, 14, 2, 1, 0, 7, 15};
 
@@ -222,6 +226,10 @@ const std::vector<OptionDef>& ConvertOptionTable()
         {"parts-list", "FILE", "none", "Write the model's parts list (CSV: Part,Color,Quantity,...).", true},
         {"wanted-list", "FILE", "none", "Write the model's parts as a BrickLink wanted list (XML).", true},
         {"extra-lists", "", "off", "Also lists for the style's extra model files (FILE_1.csv, ...).", true},
+        {"project", "FILE", "none",
+         "Write a project (.tesselka) at the dithered stage: the picture, these settings and the grid, for the "
+         "window's Open Project or another convert.",
+         false},
         {"jobs", "N", "the number of cores", "Convert N pictures at once (also -j N).", false},
         {"quiet", "", "off", "No progress on standard error.", true},
     };
@@ -252,7 +260,11 @@ void ApplySettingsFile(const QString& path, ConvertOptions& o)
     } catch (const std::exception& e) {
         throw Error(QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what())).toStdString());
     }
+    ApplySettings(ini, path, o);
+}
 
+void ApplySettings(const IniFile& ini, const QString& path, ConvertOptions& o)
+{
     const SettingsSection main(ini, path, "TForm1");
     if (std::optional<QString> width = main.Text("Edit2"))
         o.width = ParseRange(main.Where("Edit2_Text"), *width, 1, MaxMosaicWidth);
@@ -263,11 +275,9 @@ void ApplySettingsFile(const QString& path, ConvertOptions& o)
         if (main.Checked("CheckBox" + std::to_string(entry.checkBox)).value_or(entry.checkedAtStart))
             o.paletteCodes.push_back(entry.code);
     // The radio buttons are restored in order; the last one ticked is the one left ticked.
-    constexpr DitherKind radios[] = {DitherFloydSteinberg, DitherStucki, DitherSierra, DitherJarvisJudiceNinke,
-                                     DitherStevensonArce,  DitherBurkes, DitherNearest};
-    for (size_t i = 0; i < std::size(radios); ++i)
+    for (size_t i = 0; i < std::size(RadioKinds); ++i)
         if (main.Checked("dm" + std::to_string(i + 1)).value_or(false))
-            o.dither = radios[i];
+            o.dither = RadioKinds[i];
     if (std::optional<QString> matching = main.Text("MatchBox")) {
         if (*matching != QLatin1String("RGB") && *matching != QLatin1String("Perceptual"))
             throw UsageError(main.Where("MatchBox_Text").toStdString() + ": '" + matching->toStdString() +
@@ -291,6 +301,8 @@ void ApplySettingsFile(const QString& path, ConvertOptions& o)
     for (const Slider& s : sliders)
         if (std::optional<int> value = main.Position(s.name, s.low, s.high))
             *s.field = *value;
+    o.tone.grayscale = main.Checked("GrayScale").value_or(o.tone.grayscale);
+    o.tone.invert = main.Checked("Invert").value_or(o.tone.invert);
     o.blackGrid = main.Checked("CheckBox42").value_or(o.blackGrid);
     o.grayGrid = main.Checked("CheckBox43").value_or(o.grayGrid);
     o.studGrid = main.Checked("CheckBox44").value_or(o.studGrid);
@@ -318,7 +330,56 @@ void ApplySettingsFile(const QString& path, ConvertOptions& o)
     o.parts = std::move(allowed);
 }
 
-ConvertOptions ParseOptions(Command command, const QStringList& arguments, const QString& appDir)
+std::string WindowSettingsText(const ConvertOptions& o, std::string_view base)
+{
+    // The keys ApplySettings reads, in the values the windows' controls take.
+    IniFile ini(base);
+    const auto check = [&ini](const char* section, const std::string& component, bool on) {
+        ini.Write(section, component + "_Checked", on ? "True" : "False");
+    };
+    ini.Write("TForm1", "Edit2_Text", std::to_string(o.width));
+    ini.Write("TForm1", "ComboBox1_Text", o.style.toStdString());
+    for (const PaletteEntry& entry : PaletteEntries)
+        check("TForm1", "CheckBox" + std::to_string(entry.checkBox),
+              std::find(o.paletteCodes.begin(), o.paletteCodes.end(), entry.code) != o.paletteCodes.end());
+    for (size_t i = 0; i < std::size(RadioKinds); ++i)
+        check("TForm1", "dm" + std::to_string(i + 1), RadioKinds[i] == o.dither);
+    ini.Write("TForm1", "MatchBox_Text", o.matching == MatchPerceptual ? "Perceptual" : "RGB");
+    const std::pair<const char*, int> positions[] = {
+        {"Brightness", o.tone.brightness},
+        {"Contrast", o.tone.contrast},
+        {"Saturation", o.tone.saturation},
+        {"Darkness", o.tone.darkness},
+        {"Lightness", o.tone.lightness},
+        {"Splitlight", o.tone.splitlight},
+        {"sbScale", o.scale},
+    };
+    for (const auto& [name, value] : positions)
+        ini.Write("TForm1", std::string(name) + "_Position", std::to_string(value));
+    check("TForm1", "GrayScale", o.tone.grayscale);
+    check("TForm1", "Invert", o.tone.invert);
+    check("TForm1", "CheckBox42", o.blackGrid);
+    check("TForm1", "CheckBox43", o.grayGrid);
+    check("TForm1", "CheckBox44", o.studGrid);
+
+    ini.Write("TForm2", "ComboBox2_Text", o.panelSize.toStdString());
+    const MapOptions& m = o.mapOptions;
+    const std::pair<const char*, bool> ticks[] = {
+        {"CheckBox42", m.blackGrid},   {"CheckBox43", m.grayGrid}, {"CheckBox44", m.grid8},
+        {"CheckBox1", m.numbersInAll}, {"CheckBox2", m.fillColor}, {"CheckBox3", m.allNumbersBlack},
+        {"CheckBox4", m.noNumbers},    {"CheckBox5", m.grid6},
+    };
+    for (const auto& [name, on] : ticks)
+        check("TForm2", name, on);
+
+    for (const PartBoxInfo& info : PartBoxes)
+        check("TForm3", info.name,
+              info.alwaysOn || std::find(o.parts.begin(), o.parts.end(), info.name) != o.parts.end());
+    return ini.Text();
+}
+
+ConvertOptions ParseOptions(Command command, const QStringList& arguments, const QString& appDir,
+                            const QString& projectPath, std::string_view projectSettings)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -336,6 +397,11 @@ ConvertOptions ParseOptions(Command command, const QStringList& arguments, const
 
     ConvertOptions o;
     o.command = command;
+    o.arguments = arguments;
+    o.appDir = appDir;
+    for (const OptionDef& option : ConvertOptionTable())
+        if (!option.loadLdraw && qstrcmp(option.name, "jobs") != 0 && parser.isSet(QString::fromLatin1(option.name)))
+            o.pictureOptions << QStringLiteral("--") + QString::fromLatin1(option.name);
     o.inputs = parser.positionalArguments();
     if (command == Command::LoadLdraw && o.inputs.size() != 1)
         throw UsageError("load-ldraw takes exactly one model file");
@@ -349,6 +415,8 @@ ConvertOptions ParseOptions(Command command, const QStringList& arguments, const
     o.paletteCodes = ParsePalette(QStringLiteral("default"));
     if (isSet("settings"))
         ApplySettingsFile(value("settings"), o);
+    if (!projectPath.isEmpty())
+        ApplySettings(IniFile(projectSettings), projectPath, o);
 
     if (isSet("width"))
         o.width = ParseRange(QStringLiteral("--width"), value("width"), 1, MaxMosaicWidth);
@@ -386,8 +454,8 @@ ConvertOptions ParseOptions(Command command, const QStringList& arguments, const
     for (const ToneField& t : tone)
         if (isSet(t.name))
             *t.field = ParseRange(QStringLiteral("--") + QLatin1String(t.name), value(t.name), t.low, t.high);
-    o.tone.grayscale = isSet("grayscale");
-    o.tone.invert = isSet("invert");
+    o.tone.grayscale = o.tone.grayscale || isSet("grayscale");
+    o.tone.invert = o.tone.invert || isSet("invert");
     if (isSet("parts"))
         o.parts = ParseParts(value("parts"));
     if (isSet("ldconfig")) {
@@ -443,6 +511,7 @@ ConvertOptions ParseOptions(Command command, const QStringList& arguments, const
     o.partsList = value("parts-list");
     o.wantedList = value("wanted-list");
     o.extraLists = isSet("extra-lists");
+    o.project = value("project");
 
     if (o.inputs.size() > 1) {
         // Several pictures would write over each other's files without their own names.
@@ -514,17 +583,20 @@ QString ListText(const QString& what, const QString& ldconfig)
 QString HelpText()
 {
     QString text =
-        QStringLiteral("Usage: tesselka-cli convert PICTURE... [options]\n"
+        QStringLiteral("Usage: tesselka-cli convert PICTURE|PROJECT.tesselka... [options]\n"
                        "       tesselka-cli load-ldraw MODEL.ldr [options]\n"
                        "       tesselka-cli list styles|colours|parts\n"
                        "       tesselka-cli --help | --version\n\n"
                        "convert loads each PICTURE, applies the tone settings, dithers it to the palette, scales\n"
                        "it to the mosaic grid and writes the outputs asked for. With several pictures every\n"
                        "output name holds {name}, the picture's file name without its extension, as in\n"
-                       "out/{name}.png.\n"
+                       "out/{name}.png. A project (.tesselka, from --project or the window's Save Project)\n"
+                       "is read in place of a picture: its settings are the defaults, its grid and edits the\n"
+                       "mosaic, without a new dither (a project saved before Dither Image is dithered).\n"
                        "load-ldraw reads a model this program wrote and writes the outputs of its grid.\n"
                        "list prints the style names, the palette (code, name, #RRGGBB, ticked at start) or the\n"
-                       "part sizes that --style, --palette and --parts take.\n\nOptions (* convert only):\n");
+                       "part sizes that --style, --palette and --parts take.\n\n"
+                       "Options (* convert of a picture only, or of a project saved before Dither Image):\n");
     for (const OptionDef& option : ConvertOptionTable()) {
         QString left = QStringLiteral("  --") + QString::fromLatin1(option.name);
         if (*option.valueName)

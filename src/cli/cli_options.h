@@ -13,7 +13,12 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
+
+namespace tesselka {
+class IniFile;
+}
 
 namespace tesselka::cli {
 
@@ -32,7 +37,9 @@ struct OptionDef
     const char* valueName; // empty for a switch
     const char* defaultValue;
     const char* help;
-    bool loadLdraw; // load-ldraw takes it too (convert takes every option)
+    // load-ldraw takes it too, and so does convert of a project that holds its grid
+    // (convert of a picture takes every option).
+    bool loadLdraw;
 };
 
 // Every option, in the order --help lists them.
@@ -78,12 +85,23 @@ struct ConvertOptions
     // The main model's parts list and wanted list; with extraLists, each extra file's too.
     QString partsList, wantedList;
     bool extraLists = false;
+    // A project at the dithered stage, of the picture and the settings it was made with.
+    QString project;
+
+    // The command line as given, so that a project's settings can take their place
+    // between the settings file and the options (see ParseOptions).
+    QStringList arguments;
+    QString appDir;
+    // The options given that only a picture takes ("--width", ...): a grid already made
+    // (a model, a dithered project) refuses them rather than ignore them.
+    QStringList pictureOptions;
 
     bool WantsMosaic() const { return !mosaic.isEmpty(); }
     // Every output name, for the checks and substitutions that treat them alike.
     std::vector<QString*> Outputs()
     {
-        return {&studPng, &dithered, &adjusted, &mosaic, &png16, &ldraw, &map, &mapPdf, &partsList, &wantedList};
+        return {&studPng, &dithered, &adjusted,  &mosaic,     &png16,  &ldraw,
+                &map,     &mapPdf,   &partsList, &wantedList, &project};
     }
 };
 
@@ -92,8 +110,10 @@ const QStringList& StyleTexts();
 
 // Parses `arguments` of `command` (without the program name and the command word).
 // Throws UsageError with a one-line message, tesselka::Error when a settings file cannot
-// be read. `appDir` gives the default colour table.
-ConvertOptions ParseOptions(Command command, const QStringList& arguments, const QString& appDir);
+// be read. `appDir` gives the default colour table. A project's settings (INI text, from
+// the file `projectPath`) come after the settings file and before the options given.
+ConvertOptions ParseOptions(Command command, const QStringList& arguments, const QString& appDir,
+                            const QString& projectPath = {}, std::string_view projectSettings = {});
 ConvertOptions ParseConvertOptions(const QStringList& arguments, const QString& appDir);
 
 // Takes the defaults from a settings file the window wrote ([TForm1], [TForm2] and
@@ -101,6 +121,13 @@ ConvertOptions ParseConvertOptions(const QStringList& arguments, const QString& 
 // scale, map options and part sizes. Unknown keys are ignored; a value the window's
 // control could not take is a UsageError naming its key.
 void ApplySettingsFile(const QString& path, ConvertOptions& options);
+// The same for settings already read; `where` names them in messages.
+void ApplySettings(const IniFile& ini, const QString& where, ConvertOptions& options);
+
+// The windows' settings (the sections ApplySettings reads) for `options`, written over
+// `base` (INI text), whose other keys are kept: what a project carries, so that the
+// window opens it with these settings.
+std::string WindowSettingsText(const ConvertOptions& options, std::string_view base = {});
 
 // The options of one input: `picture` set and {name} in every output replaced by the
 // input's file name without its extension.

@@ -3,12 +3,16 @@
 #include "colours/color_table.h"
 #include "common/error.h"
 #include "common/file_path.h"
+#include "common/input_file.h"
+#include "common/version.h"
 #include "formats/picture_io.h"
 #include "image/tone.h"
 #include "ldraw/model_reader.h"
 #include "ldraw/model_writer.h"
 #include "ldraw/part_sizes.h"
 #include "mosaic/stud_picture.h"
+#include "project/project_file.h"
+#include "settings/ini_file.h"
 #include "workflow/workflow.h"
 
 #include <QFileInfo>
@@ -204,15 +208,20 @@ struct RunStart
 
 } // namespace
 
-QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
+namespace {
+
+// Where the picture of a run came from, for the project it may write.
+struct PictureOrigin
 {
-    RunStart run(o, progress);
+    std::string name;                   // the file name without folders
+    std::function<std::string()> bytes; // the file's bytes, read only for a project
+    std::string settings;               // the INI text the project's settings go over
+};
+
+// Tone -> Dither Image -> the outputs, for a picture loaded from `origin`.
+QStringList ConvertPicture(const ConvertOptions& o, RunStart& run, const Bitmap32& source, const PictureOrigin& origin)
+{
     QStringList written;
-
-    run.say(QStringLiteral("Loading %1").arg(o.picture));
-    Bitmap32 source;
-    ForFile(o.picture, [&] { source = LoadPicture(FilePath(o.picture)); });
-
     // A neutral tone box leaves the picture as loaded (loaded pictures are opaque), so
     // no second full-size copy is made for it.
     ToneSettings tone{o.tone.brightness, o.tone.contrast,   o.tone.saturation, o.tone.darkness,
@@ -233,7 +242,9 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
     request.matching = o.matching;
     request.studsWide = o.width;
     request.cell = cell;
-    request.mixGrid = false; // no output of the command line draws the stud-mix grid
+    // No output of the command line draws the stud-mix grid; a project keeps it as the
+    // window does, for a later change to the stud-mix style.
+    request.mixGrid = !o.project.isEmpty();
     IndexedBitmap reduced;
     std::optional<StudGrids> grids;
     ForFile(o.picture, [&] {
@@ -257,9 +268,93 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
         throw Error(QStringLiteral("%1: the palette is empty, nothing to build").arg(o.picture).toStdString());
     run.say(QStringLiteral("Mosaic of %1 x %2 studs").arg(grids->studImage.Width()).arg(grids->studImage.Height()));
 
+    if (!o.project.isEmpty()) {
+        if (o.project == QLatin1String("-"))
+            throw Error("-: a project is written to a file, not to standard output");
+        // What the window's Save Project writes after Dither Image: the view is the
+        // full-size dithered picture.
+        ForFile(o.project, [&] {
+            Project project;
+            project.stage = 1;
+            project.programVersion = VersionText;
+            project.pictureName = origin.name;
+            project.pictureBytes = origin.bytes();
+            project.settings = WindowSettingsText(o, origin.settings);
+            project.studImage = grids->studImage;
+            project.mixStudImage = grids->mixStudImage;
+            reduced.ToBitmap32(project.view);
+            SaveProject(project, FilePath(o.project));
+        });
+        written << o.project;
+    }
+
     WriteGridOutputs(o, {grids->studImage, style, cell, run.table, run.chosen, source.Width(), source.Height()},
                      written, run.say, run.warn);
     return written;
+}
+
+// A project in place of a picture: its settings are the defaults, its grid and edits
+// the mosaic. A project saved before Dither Image is dithered like its picture.
+QStringList RunProject(const ConvertOptions& given, const MessageSink& progress)
+{
+    Project project;
+    ForFile(given.picture, [&] { project = LoadProject(FilePath(given.picture)); });
+    // The options given on the command line still win over the project's settings; a
+    // caller without a command line takes the project's settings over its own.
+    ConvertOptions o = given;
+    if (given.arguments.isEmpty())
+        ApplySettings(IniFile(project.settings), given.picture, o);
+    else
+        o = ForInput(ParseOptions(given.command, given.arguments, given.appDir, given.picture, project.settings),
+                     given.picture);
+
+    RunStart run(o, progress);
+    run.say(QStringLiteral("Loading %1").arg(o.picture));
+    if (project.stage == 0) {
+        Bitmap32 source;
+        ForFile(o.picture, [&] { source = DecodeProjectPicture(project); });
+        return ConvertPicture(o, run, source,
+                              {project.pictureName, [&project] { return project.pictureBytes; }, project.settings});
+    }
+    if (!o.pictureOptions.isEmpty())
+        throw Error(QStringLiteral("%1: the project holds its grid already; %2 only applies to a picture")
+                        .arg(o.picture, o.pictureOptions.join(QStringLiteral(", ")))
+                        .toStdString());
+    const std::string style = o.style.toStdString();
+    const CellShape cell = StyleCell(style).value_or(CellShape{StyleCellWidth, 2});
+    // The models note the picture's size; it is decoded for them only.
+    Bitmap32 source;
+    if (!o.ldraw.isEmpty() || !o.partsList.isEmpty() || !o.wantedList.isEmpty())
+        ForFile(o.picture, [&] { source = DecodeProjectPicture(project); });
+    run.say(QStringLiteral("Mosaic of %1 x %2 studs").arg(project.studImage.Width()).arg(project.studImage.Height()));
+
+    QStringList written;
+    WriteGridOutputs(o, {project.studImage, style, cell, run.table, run.chosen, source.Width(), source.Height()},
+                     written, run.say, run.warn);
+    return written;
+}
+
+} // namespace
+
+QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
+{
+    if (IsProjectPath(o.picture.toStdString()))
+        return RunProject(o, progress);
+    RunStart run(o, progress);
+    run.say(QStringLiteral("Loading %1").arg(o.picture));
+    Bitmap32 source;
+    ForFile(o.picture, [&] { source = LoadPicture(FilePath(o.picture)); });
+    const PictureOrigin origin{QFileInfo(o.picture).fileName().toStdString(),
+                               [&o] {
+                                   // Kept as the file was, as the window's Save Project keeps it.
+                                   const std::string path = FilePath(o.picture);
+                                   return ReadAllAndClose(OpenRegularFile(path), path, ProjectLimits::MaxPicture,
+                                                          "The picture " +
+                                                              QFileInfo(o.picture).fileName().toStdString() +
+                                                              " is too large for a project");
+                               },
+                               {}};
+    return ConvertPicture(o, run, source, origin);
 }
 
 QStringList RunLoadLdraw(const ConvertOptions& o, const MessageSink& progress)

@@ -29,7 +29,7 @@ QString ManPage()
                            "tesselka\\-cli \\- turn a picture into a mosaic of building bricks without a window\n"
                            ".SH SYNOPSIS\n"
                            ".B tesselka\\-cli convert\n"
-                           ".IR PICTURE ...\n"
+                           ".IR PICTURE | PROJECT.tesselka ...\n"
                            ".RI [ options ]\n"
                            ".br\n"
                            ".B tesselka\\-cli load\\-ldraw\n"
@@ -50,6 +50,12 @@ QString ManPage()
                            "With several pictures every output name holds {name}, the picture's file name without its "
                            "extension.\n"
                            ".PP\n"
+                           "A project (a\n"
+                           ".I .tesselka\n"
+                           "file, from \\-\\-project or the window's Save Project) is read in place of a picture: "
+                           "its settings are the defaults and its grid and edits the mosaic, without a new dither; a "
+                           "project saved before Dither Image is dithered like a picture.\n"
+                           ".PP\n"
                            ".B load\\-ldraw\n"
                            "reads a model this program wrote and writes the outputs of its grid.\n"
                            ".PP\n"
@@ -66,7 +72,9 @@ QString ManPage()
             page += QStringLiteral(".B %1\n").arg(name);
         page += Roff(QString::fromUtf8(option.help)) + QLatin1Char('\n');
         page += QStringLiteral("Default: %1.").arg(Roff(QString::fromUtf8(option.defaultValue)));
-        page += option.loadLdraw ? QStringLiteral("\n") : QStringLiteral(" (convert only)\n");
+        page += option.loadLdraw
+                    ? QStringLiteral("\n")
+                    : QStringLiteral(" (convert of a picture, or of a project saved before Dither Image)\n");
     }
     page += QStringLiteral(".SH EXIT STATUS\n"
                            "0 on success, 1 when a file cannot be read or written (with several pictures: when any "

@@ -19,6 +19,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -385,6 +386,15 @@ Project DecodeProject(std::string_view bytes)
     if (!source)
         Damaged(ZipErrorText(&error));
     return ReadFrom(source);
+}
+
+bool IsProjectPath(std::string_view path)
+{
+    const std::string_view ext = ProjectExtension;
+    if (path.size() <= ext.size() || path[path.size() - ext.size() - 1] != '.')
+        return false;
+    return std::equal(ext.begin(), ext.end(), path.end() - ptrdiff_t(ext.size()),
+                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
 Bitmap32 DecodeProjectPicture(const Project& project)

@@ -25,6 +25,10 @@ namespace tesselka {
 inline constexpr const char* ProjectExtension = "tesselka";
 inline constexpr const char* ProjectFilter = "Tesselka project (*.tesselka)|*.tesselka";
 
+// Whether `path` names a project by its extension (any case): what the window and the
+// command line open as a project rather than as a picture.
+bool IsProjectPath(std::string_view path);
+
 struct Project
 {
     // The format this program writes and the newest it reads.

@@ -246,6 +246,64 @@ TEST(CliRun, LoadLdrawWritesTheOutputsOfTheModelsGrid)
     }
 }
 
+TEST(CliRun, AProjectIsReadInPlaceOfItsPicture)
+{
+    QTemporaryDir dir;
+    const QString in = MakePicture(dir);
+    auto path = [&dir](const char* name) { return dir.filePath(QLatin1String(name)); };
+    auto outputs = [&path](const char* prefix) {
+        QStringList args;
+        for (const char* option : {"stud-png", "mosaic", "map", "ldraw"})
+            args << QStringLiteral("--%1=%2").arg(QLatin1String(option), path((std::string(prefix) + option).c_str()));
+        return args;
+    };
+    const QStringList common = {QStringLiteral("--quiet"), QStringLiteral("--scale=2"), QStringLiteral("--parts=all"),
+                                QStringLiteral("--panel-size=8x8")};
+    // Settings away from the defaults: the project must carry them to its second run.
+    ASSERT_EQ(RunCli(QStringList{QStringLiteral("convert"), in, QStringLiteral("--width=30"),
+                                 QStringLiteral("--style=1x Bricks - studs out"), QStringLiteral("--dither=floyd"),
+                                 QStringLiteral("--palette=all"), QStringLiteral("--contrast=40"),
+                                 QStringLiteral("--grayscale"), QStringLiteral("--project"), path("p.tesselka")} +
+                     common + outputs("a_"))
+                  .exitCode,
+              0);
+    CliResult r = RunCli(QStringList{QStringLiteral("convert"), path("p.tesselka")} + common + outputs("b_"));
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    for (const char* name : {"stud-png", "mosaic", "map_1-1.png", "map_total.png", "map.txt", "ldraw"}) {
+        QByteArray a = Bytes(path((std::string("a_") + name).c_str()));
+        EXPECT_FALSE(a.isEmpty()) << name;
+        // The model names itself in its header.
+        EXPECT_TRUE(a.replace("a_ldraw", "b_ldraw") == Bytes(path((std::string("b_") + name).c_str()))) << name;
+    }
+
+    // The grid is made: what would make another is refused, not ignored. Damaged and
+    // hostile projects end with the reader's message; nothing is written for any.
+    const QByteArray project = Bytes(path("p.tesselka"));
+    struct Refused
+    {
+        QByteArray bytes;
+        QString option;
+        const char* message;
+    } refused[] = {
+        {project, QStringLiteral("--width=20"), "the project holds its grid already; --width only applies"},
+        {project, QStringLiteral("--project=") + path("again.tesselka"), "--project only applies to a picture"},
+        {project.left(project.size() / 2), QStringLiteral("--quiet"), "damaged or not a project"},
+        {QByteArray("PK\x03\x04 not really"), QStringLiteral("--quiet"), "damaged or not a project"},
+    };
+    for (const Refused& c : refused) {
+        QFile f(path("h.tesselka"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(c.bytes);
+        f.close();
+        r = RunCli(
+            {QStringLiteral("convert"), path("h.tesselka"), c.option, QStringLiteral("--stud-png"), path("h.png")});
+        EXPECT_NE(r.exitCode, 0) << c.message;
+        EXPECT_TRUE(r.err.contains(QLatin1String(c.message))) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(path("h.png")));
+        EXPECT_FALSE(QFile::exists(path("again.tesselka")));
+    }
+}
+
 TEST(CliRun, ListPrintsWhatTheOptionsTake)
 {
     CliResult r = RunCli({QStringLiteral("list"), QStringLiteral("styles")});

@@ -321,3 +321,62 @@ TEST(CliWindowIdentity, TheSameSettingsFileGivesTheSameFiles)
     for (const QString& name : names)
         EXPECT_TRUE(Bytes(win + name) == Bytes(cli + name)) << name.toStdString() << " differs";
 }
+
+// A project passes between the two: the command line's opens in the window with its
+// settings and grid, and the window's, edits and all, gives the command line the mosaic
+// the window saves.
+TEST(CliWindowIdentity, ProjectsPassBetweenTheWindowAndTheCommandLine)
+{
+    QTemporaryDir dir;
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const QString photo = QString::fromStdString(test::DataFile("photos/friends_by_Aitzol_Berasategi.jpg"));
+    auto file = [&dir](const char* name) { return dir.filePath(QLatin1String(name)); };
+    auto convert = [&appDir](QStringList args) {
+        cli::RunConvert(cli::ParseConvertOptions(args << QStringLiteral("--quiet"), appDir), {});
+    };
+    const QStringList settings = {QStringLiteral("--width=24"), QStringLiteral("--style=2x Plates - studs out"),
+                                  QStringLiteral("--dither=floyd"), QStringLiteral("--brightness=30"),
+                                  QStringLiteral("--grayscale")};
+
+    convert(QStringList{photo, QStringLiteral("--project"), file("cli.tesselka"), QStringLiteral("--stud-png"),
+                        file("cli.png")} +
+            settings);
+    ScriptedPlatform platform;
+    TForm1 form(platform, appDir);
+    form.show();
+    form.OpenProjectFile(file("cli.tesselka"));
+    ASSERT_EQ(form.Stage, 1);
+    const Bitmap32 dithered = LoadPicture(file("cli.png").toStdString());
+    EXPECT_EQ(form.StudImage, dithered);
+    // The settings came along: the window's own Dither Image makes the same grid.
+    EXPECT_TRUE(form.GrayScale->isChecked());
+    form.BitBtn2->click();
+    EXPECT_EQ(form.StudImage, dithered);
+
+    form.MakeMosaic();
+    form.PenColor = 0x0000FF;
+    for (int x : {3, 20, 40}) {
+        form.image1MouseDown(Qt::LeftButton, Qt::NoModifier, x, 6);
+        form.image1MouseUp(Qt::LeftButton, Qt::NoModifier, x, 6);
+    }
+    ASSERT_EQ(form.UndoList.size(), 3);
+    ASSERT_NE(form.StudImage, dithered);
+    SavePng(form.StudImage, file("edited.png").toStdString());
+    form.SaveProjectFile(file("edited.tesselka"));
+    convert({file("edited.tesselka"), QStringLiteral("--stud-png"), file("edited-cli.png")});
+    EXPECT_FALSE(Bytes(file("edited.png")).isEmpty());
+    EXPECT_TRUE(Bytes(file("edited.png")) == Bytes(file("edited-cli.png")));
+
+    // A project saved before Dither Image is dithered with the settings it carries.
+    form.LoadPictureFile(photo);
+    form.Brightness->setValue(30);
+    form.GrayScale->setChecked(true);
+    form.Invert->setChecked(true);
+    form.SaveProjectFile(file("loaded.tesselka"));
+    ASSERT_TRUE(platform.messages.empty()) << qPrintable(platform.LastMessage());
+    convert({file("loaded.tesselka"), QStringLiteral("--stud-png"), file("loaded.png")});
+    convert(QStringList{photo, QStringLiteral("--invert"), QStringLiteral("--stud-png"), file("picture.png")} +
+            settings);
+    EXPECT_FALSE(Bytes(file("loaded.png")).isEmpty());
+    EXPECT_TRUE(Bytes(file("loaded.png")) == Bytes(file("picture.png")));
+}
