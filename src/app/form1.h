@@ -332,6 +332,7 @@ private:
     // Undo and redo: applies the last line of `from` and files its inverse in `to`.
     void StepEditHistory(QStringList& from, QStringList& to);
     void DropMosaicView();
+    void CheckMixGridMade() const;
     void SetViewCursor(int id);
     // The view cursors by number: 0 the arrow, 1 pencil, 2 dropper, 3 bucket.
     std::array<QCursor, 4> viewCursors_ = LoadViewCursors();

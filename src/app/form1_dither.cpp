@@ -39,7 +39,8 @@ void TForm1::BitBtn2Click()
         request.kind = DitherSettings.kind;
         request.matching = DitherSettings.matching;
         request.reductionBits = DitherSettings.reductionBits;
-        request.mixGrid = true;
+        request.mixGrid = UsesStudMix(MosaicStyle().toStdString()) ? DitherRequest::MixGrid::Required
+                                                                   : DitherRequest::MixGrid::IfItFits;
         request.cell = {CellWidth, CellHeight};
         if (n > 0 && !WorkPicture.Empty())
             request.studsWide = ParseMosaicWidth(Edit2->text().toStdString());
@@ -57,8 +58,8 @@ void TForm1::BitBtn2Click()
         reducedPicture_.ToBitmap32(ditheredPicture_);
         if (grids) {
             StudImage = std::move(grids->studImage);
-            if (grids->mixPlan)
-                MixStudImage = std::move(grids->mixStudImage);
+            // Emptied when it did not fit: never a grid of an earlier picture.
+            MixStudImage = std::move(grids->mixStudImage);
             Label5->setText(QString::fromStdString(grids->Label()));
         }
 

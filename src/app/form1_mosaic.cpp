@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "common/file_path.h"
 #include "formats/picture_io.h"
+#include "image/grid_scale.h"
 #include "mosaic/stud_picture.h"
 #include "widgets/color_panel.h"
 #include "widgets/img_view32.h"
@@ -126,9 +127,26 @@ void TForm1::RedrawMosaic(const QRect& changedStuds)
     RenderMosaic(StudImage, {CellWidth, CellHeight}, false);
 }
 
+// Dither Image leaves the stud-mix grid out when it does not fit and the style does not
+// show it. The stud-mix style then has no grid to draw: it is refused with the reason
+// Dither Image gives in that style, before anything the window shows has changed.
+void TForm1::CheckMixGridMade() const
+{
+    if (Stage < 1 || !MixStudImage.Empty() || !UsesStudMix(MosaicStyle().toStdString()))
+        return;
+    PlanGrid(WorkPicture.Width(), WorkPicture.Height(), StudImage.Width(), StudMixCell.width, StudMixCell.height, true);
+    throw Error("There is no stud-mix grid for this mosaic: press \"Dither Image\" with this style first.");
+}
+
 void TForm1::MakeMosaic()
 {
     const BusyCursor busy;
+    try {
+        CheckMixGridMade();
+    } catch (const Error& e) {
+        ShowError(e);
+        return;
+    }
     if (Stage >= 0) {
         image1->ClearLayers();
         OverlayLayer = nullptr;

@@ -198,11 +198,14 @@ void TForm1::OpenProjectFile(const QString& fileName)
     BuildPalette(n);
     DrawPaletteStrip(n);
     PaletteCount = n;
-    // The line under the view, as Dither Image leaves it.
+    // The line under the view, as Dither Image leaves it: the stud-mix grid's when it was
+    // made, else the ordinary grid's.
     try {
+        const int studsWide = ParseMosaicWidth(Edit2->text().toStdString());
+        const bool mix = !MixStudImage.Empty();
         if (std::optional<GridScaleResult> plan =
-                PlanGrid(WorkPicture.Width(), WorkPicture.Height(), ParseMosaicWidth(Edit2->text().toStdString()),
-                         StudMixCell.width, StudMixCell.height, true))
+                PlanGrid(WorkPicture.Width(), WorkPicture.Height(), studsWide, mix ? StudMixCell.width : CellWidth,
+                         mix ? StudMixCell.height : CellHeight, mix))
             Label5->setText(QString::fromStdString(plan->label));
     } catch (const Error&) {
     }

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <set>
+#include <utility>
 
 namespace tesselka::cli {
 
@@ -458,7 +459,8 @@ ConvertOptions ParseOptions(Command command, const QStringList& arguments, const
     o.tone.invert = o.tone.invert || isSet("invert");
     if (isSet("parts"))
         o.parts = ParseParts(value("parts"));
-    if (isSet("ldconfig")) {
+    o.ldconfigGiven = isSet("ldconfig");
+    if (o.ldconfigGiven) {
         o.ldconfig = value("ldconfig");
     } else {
         const std::string dir = FilePath(appDir);
@@ -512,6 +514,15 @@ ConvertOptions ParseOptions(Command command, const QStringList& arguments, const
     o.wantedList = value("wanted-list");
     o.extraLists = isSet("extra-lists");
     o.project = value("project");
+
+    // Found here, before a picture is read or a file written. (A model names its own style.)
+    if (command == Command::Convert && !StyleHasModel(o.style.toStdString()))
+        for (const auto& [option, file] : {std::pair{"--ldraw", &o.ldraw}, std::pair{"--parts-list", &o.partsList},
+                                           std::pair{"--wanted-list", &o.wantedList}})
+            if (!file->isEmpty())
+                throw UsageError(QStringLiteral("%1: the style \"%2\" has no LDraw model")
+                                     .arg(QLatin1String(option), o.style)
+                                     .toStdString());
 
     if (o.inputs.size() > 1) {
         // Several pictures would write over each other's files without their own names.

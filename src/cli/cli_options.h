@@ -69,6 +69,7 @@ struct ConvertOptions
     // Names of the part-size boxes allowed besides the 1-long ones.
     std::vector<std::string> parts;
     QString ldconfig;
+    bool ldconfigGiven = false; // named with --ldconfig, not found beside the program
     // Where the colour table was looked for when --ldconfig was not given.
     QStringList ldconfigPlaces;
     int scale = 1;

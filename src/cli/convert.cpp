@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -57,23 +58,33 @@ PartSizes SizesFromNames(const std::vector<std::string>& names)
 }
 
 // The colour table, as the window reads it at start-up, with the panels' slots marked.
-// Without it the palette has its designed colours and no colour has an LDraw code, as
-// in the window. Returns whether it was read.
-bool LoadTable(const ConvertOptions& o, ColorTable& table, const std::function<void(const QString&)>& say)
+// Without the one beside the program the palette has its designed colours and the models
+// are Black (0), as in the window, which says so whatever --quiet asks (`warn`). A table
+// named with --ldconfig must be read. Returns whether it was read.
+bool LoadTable(const ConvertOptions& o, ColorTable& table, const MessageSink& warn)
 {
     bool tableRead = false;
     ForFile(o.ldconfig, [&] {
         std::optional<ColorTableReadResult> read = LoadColorTableFile(FilePath(o.ldconfig), table);
+        if (o.ldconfigGiven && !read)
+            ThrowIoError(ENOENT, FilePath(o.ldconfig));
+        // Without a single colour every model would be Black: named on purpose, that is
+        // no colour table.
+        if (o.ldconfigGiven && read->linesRead == 0 && !read->error)
+            throw Error("no colour lines (0 !COLOUR) in this file");
         const QString where = o.ldconfigPlaces.size() == 2
                                   ? QStringLiteral("%1 (nor %2)").arg(o.ldconfigPlaces[0], o.ldconfigPlaces[1])
                                   : o.ldconfig;
-        if (!read)
-            say(QStringLiteral("%1: not found; the palette keeps its designed colours and LDraw codes are -1")
-                    .arg(where));
-        else if (read->error)
+        if (!read) {
+            if (warn)
+                warn(QStringLiteral("%1: not found; the palette keeps its designed colours and the LDraw models "
+                                    "are all Black (colour 0)")
+                         .arg(where));
+        } else if (read->error) {
             throw Error(*read->error);
-        else
+        } else {
             tableRead = true;
+        }
     });
     if (tableRead)
         MarkPanelSlots(table);
@@ -170,10 +181,8 @@ void WriteGridOutputs(const ConvertOptions& o, const GridSource& g, QStringList&
                     return true;
                 });
             });
-            // The panel pictures are many; the list names the totals.
             for (const std::string& f : files)
-                if (f.ends_with("_total.png") || f.ends_with(".txt"))
-                    written << QString::fromStdString(f);
+                written << QString::fromStdString(f);
         }
         if (!o.mapPdf.isEmpty()) {
             say(QStringLiteral("Printing the map to %1").arg(o.mapPdf));
@@ -196,7 +205,7 @@ struct RunStart
                   progress(text);
           })
     {
-        const bool tableRead = LoadTable(o, table, say);
+        const bool tableRead = LoadTable(o, table, warn);
         chosen = BuildDitherPalette(PanelColors(table, tableRead), o.paletteCodes);
     }
 
@@ -244,7 +253,8 @@ QStringList ConvertPicture(const ConvertOptions& o, RunStart& run, const Bitmap3
     request.cell = cell;
     // No output of the command line draws the stud-mix grid; a project keeps it as the
     // window does, for a later change to the stud-mix style.
-    request.mixGrid = !o.project.isEmpty();
+    using MixGrid = DitherRequest::MixGrid;
+    request.mixGrid = o.project.isEmpty() ? MixGrid::None : UsesStudMix(style) ? MixGrid::Required : MixGrid::IfItFits;
     IndexedBitmap reduced;
     std::optional<StudGrids> grids;
     ForFile(o.picture, [&] {

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -96,6 +97,10 @@ int main(int argc, char** argv)
     cli::ConvertOptions options;
     try {
         options = cli::ParseOptions(command, args.mid(1), appDir);
+        const std::vector<QString*> outputs = options.Outputs();
+        if (std::all_of(outputs.begin(), outputs.end(), [](const QString* f) { return f->isEmpty(); }))
+            throw cli::UsageError("nothing to write: name at least one output, such as --stud-png FILE or "
+                                  "--mosaic FILE (see --help)");
     } catch (const cli::UsageError& e) {
         return usage(e);
     } catch (const std::exception& e) {

@@ -47,15 +47,21 @@ DitherPalette BuildDitherPalette(const std::array<TColor, PaletteSize>& panelCol
 
 namespace {
 
-GridScaleResult SampleGrid(const IndexedBitmap& reduced, int studsWide, CellShape cell, bool mix, Bitmap32& target)
+// A grid the style does not show: planned when it fits, left out otherwise.
+std::optional<GridScaleResult> PlanGridIfItFits(int width, int height, int studsWide, CellShape cell, bool mix)
 {
-    std::optional<GridScaleResult> plan =
-        PlanGrid(reduced.Width(), reduced.Height(), studsWide, cell.width, cell.height, mix);
-    Q_ASSERT(plan); // the reduced picture has rows
-    target.SetSize(plan->targetWidth, plan->targetHeight);
+    try {
+        return PlanGrid(width, height, studsWide, cell.width, cell.height, mix);
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+}
+
+void SampleGrid(const IndexedBitmap& reduced, const GridScaleResult& plan, Bitmap32& target)
+{
+    target.SetSize(plan.targetWidth, plan.targetHeight);
     // The same pixels as scaling the full-size dithered picture, without making it.
     reduced.StretchTo(target);
-    return *plan;
 }
 
 } // namespace
@@ -64,15 +70,33 @@ bool DitherToStudGrids(const Bitmap32& picture, const ReductionPalette& palette,
                        IndexedBitmap& reduced, std::optional<StudGrids>& grids, const StepProgress& progress)
 {
     grids.reset();
+    // The grids' sizes follow from the picture's alone: planned first, a grid too large
+    // refuses the step before the picture is reduced for nothing. (An empty palette
+    // reduces to a picture without rows, and no grid is made.)
+    const bool sampled = palette.Count() > 0 && picture.Width() > 0 && picture.Height() > 0;
+    using MixGrid = DitherRequest::MixGrid;
+    std::optional<GridScaleResult> plan, mixPlan;
+    if (sampled) {
+        plan = PlanGrid(picture.Width(), picture.Height(), request.studsWide, request.cell.width, request.cell.height,
+                        false);
+        if (request.mixGrid == MixGrid::Required)
+            mixPlan = PlanGrid(picture.Width(), picture.Height(), request.studsWide, StudMixCell.width,
+                               StudMixCell.height, true);
+        else if (request.mixGrid == MixGrid::IfItFits)
+            mixPlan = PlanGridIfItFits(picture.Width(), picture.Height(), request.studsWide, StudMixCell, true);
+    }
     if (!ReduceBitmapColors(picture, ReduceCustomPalette, request.kind, request.reductionBits, palette, reduced,
                             progress, request.matching))
         return false;
-    if (reduced.Height() == 0)
+    if (!plan || reduced.Height() == 0)
         return true;
     StudGrids made;
-    made.plan = SampleGrid(reduced, request.studsWide, request.cell, false, made.studImage);
-    if (request.mixGrid)
-        made.mixPlan = SampleGrid(reduced, request.studsWide, StudMixCell, true, made.mixStudImage);
+    made.plan = *plan;
+    SampleGrid(reduced, *plan, made.studImage);
+    if (mixPlan) {
+        made.mixPlan = mixPlan;
+        SampleGrid(reduced, *mixPlan, made.mixStudImage);
+    }
     grids = std::move(made);
     return true;
 }

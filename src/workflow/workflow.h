@@ -67,10 +67,12 @@ struct DitherRequest
     int reductionBits = 8;
     int studsWide = 96;
     CellShape cell; // the ordinary grid's cell
-    // Also the stud-mix grid (cells of StudMixCell): needed when the style uses the stud
-    // mix (UsesStudMix). The window makes it for every style, so that a change to the
-    // stud-mix style can draw its mosaic without another dither.
-    bool mixGrid = false;
+    // The stud-mix grid (cells of StudMixCell): needed when the style uses the stud mix
+    // (UsesStudMix). The window makes it for every style it fits, so that a change to
+    // the stud-mix style can draw its mosaic without another dither; a grid that does not
+    // fit must then not refuse a style that never shows it.
+    enum class MixGrid { None, IfItFits, Required };
+    MixGrid mixGrid = MixGrid::None;
 };
 
 struct StudGrids
@@ -86,10 +88,11 @@ struct StudGrids
 
 // Reduces `picture` at its full size to `palette` into `reduced` (kept by the caller, so
 // repeated runs reuse its buffer), so the error diffusion works on every pixel, then
-// samples the stud grid (and the stud-mix grid when asked for) from the reduced picture. `grids` is left empty when
-// there is nothing to sample (an empty palette); it is set only when every grid could be made. Returns false, with
-// `grids` empty, when `progress` cancels. Throws tesselka::Error for a picture without
-// pixels or a grid too large to make.
+// samples the stud grid (and the stud-mix grid when asked for) from the reduced picture.
+// `grids` is left empty when there is nothing to sample (an empty palette); it is set
+// only when every grid asked for could be made. Returns false, with `grids` empty, when
+// `progress` cancels. Throws tesselka::Error for a picture without pixels or a grid too
+// large to make, before anything is reduced, so a refusal leaves `reduced` as it was.
 bool DitherToStudGrids(const Bitmap32& picture, const ReductionPalette& palette, const DitherRequest& request,
                        IndexedBitmap& reduced, std::optional<StudGrids>& grids, const StepProgress& progress = {});
 

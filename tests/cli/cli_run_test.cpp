@@ -76,7 +76,8 @@ TEST(CliRun, MissingOrUnreadablePictureIsOneLineAndStatusOne)
 
     QString odd = dir.filePath(QStringLiteral("picture.xyz"));
     QFile(odd).open(QIODevice::WriteOnly);
-    r = RunCli({QStringLiteral("convert"), odd, QStringLiteral("--quiet")});
+    r = RunCli({QStringLiteral("convert"), odd, QStringLiteral("--quiet"), QStringLiteral("--stud-png"),
+                dir.filePath(QStringLiteral("s.png"))});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, QStringLiteral("tesselka-cli: %1: Unknown picture file extension (.xyz)\n").arg(odd));
 }
@@ -140,11 +141,11 @@ TEST(CliRun, ListsWithoutTheModelAndTheMapAsPdf)
     EXPECT_EQ(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), 2);
     EXPECT_TRUE(bytes.contains("/MediaBox [0 0 595"));
 
-    // The lists need a style with a model.
+    // The lists need a style with a model: a usage error, found before the picture is read.
     r = RunCli({QStringLiteral("convert"), in, QStringLiteral("--quiet"),
                 QStringLiteral("--style=1x Plates - stud mix"), QStringLiteral("--wanted-list"),
                 dir.filePath("mix.xml")});
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("has no LDraw model"))) << r.err.toStdString();
 }
 
@@ -157,9 +158,109 @@ TEST(CliRun, UnknownColourTableIsReported)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("0 !COLOUR Red CODE four VALUE #FF0000\n");
     f.close();
-    CliResult r = RunCli({QStringLiteral("convert"), in, QStringLiteral("--ldconfig"), table});
+    CliResult r = RunCli({QStringLiteral("convert"), in, QStringLiteral("--ldconfig"), table,
+                          QStringLiteral("--stud-png"), dir.filePath(QStringLiteral("s.png"))});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, QStringLiteral("tesselka-cli: %1: 'four' is not a valid integer value\n").arg(table));
+}
+
+// Faults found before any work or reported instead of silently giving wrong files: each
+// case names its arguments (after the picture), the exit status and the start of the
+// message; none leaves a file behind.
+TEST(CliRun, FaultsOfTheCommandLine)
+{
+    QTemporaryDir dir;
+    const QString in = MakePicture(dir);
+    const QString studs = dir.filePath(QStringLiteral("studs.png"));
+    const QString missing = dir.filePath(QStringLiteral("none.ldr"));
+    const QString plain = dir.filePath(QStringLiteral("plain.txt"));
+    QFile text(plain);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("no colours here\n");
+    text.close();
+    const struct
+    {
+        QStringList args;
+        int exitCode;
+        QString message;
+    } cases[] = {
+        {{QStringLiteral("--ldconfig"), missing, QStringLiteral("--stud-png"), studs},
+         1,
+         missing + QStringLiteral(": File not found")},
+        {{QStringLiteral("--ldconfig"), plain, QStringLiteral("--stud-png"), studs},
+         1,
+         plain + QStringLiteral(": no colour lines")},
+        {{QStringLiteral("--style"), QStringLiteral("1x Plates - stud mix"), QStringLiteral("--stud-png"), studs,
+          QStringLiteral("--ldraw"), dir.filePath(QStringLiteral("m.ldr"))},
+         2,
+         QStringLiteral("--ldraw: the style \"1x Plates - stud mix\" has no LDraw model")},
+        {{QStringLiteral("--width"), QStringLiteral("20")}, 2, QStringLiteral("nothing to write: ")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+        const CliResult r = RunCli(QStringList{QStringLiteral("convert"), in, QStringLiteral("--quiet")} + c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_TRUE(r.err.startsWith(QStringLiteral("tesselka-cli: ") + c.message)) << r.err.toStdString();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+                  (QStringList{QStringLiteral("in.png"), QStringLiteral("plain.txt")}));
+    }
+}
+
+// Without the table beside the program: a warning even with --quiet, models in Black (0),
+// never the non-colour -1; and the list of written files names every file, each map panel
+// included.
+TEST(CliRun, WithoutTheDefaultTableWarnsAndListsEveryFile)
+{
+    QTemporaryDir dir;
+    const QString in = MakePicture(dir);
+    const QString program = dir.filePath(QStringLiteral("tesselka-cli"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TESSELKA_CLI), program));
+    QDir(dir.path()).mkdir(QStringLiteral("out"));
+    QProcess p;
+    p.start(program,
+            {QStringLiteral("convert"), in, QStringLiteral("--quiet"), QStringLiteral("--width"), QStringLiteral("40"),
+             QStringLiteral("--ldraw"), dir.filePath(QStringLiteral("out/m.ldr")), QStringLiteral("--map"),
+             dir.filePath(QStringLiteral("out/map.png")), QStringLiteral("--panel-size"), QStringLiteral("32x32")});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    ASSERT_EQ(p.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("ldconfig.ldr (nor ")) &&
+                err.contains(QStringLiteral("): not found; the palette keeps its designed colours and the LDraw "
+                                            "models are all Black (colour 0)")))
+        << err.toStdString();
+
+    QStringList listed = QString::fromLocal8Bit(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList present;
+    for (const QString& name : QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files))
+        present << dir.filePath(QStringLiteral("out/") + name);
+    listed.sort();
+    present.sort();
+    EXPECT_EQ(listed, present);
+    EXPECT_GE(present.filter(QStringLiteral("/map_")).size(), 3) << "two panels and the totals";
+
+    QFile model(dir.filePath(QStringLiteral("out/m.ldr")));
+    ASSERT_TRUE(model.open(QIODevice::ReadOnly));
+    const QByteArray text = model.readAll();
+    EXPECT_TRUE(text.contains("\r\n1 0 "));
+    EXPECT_FALSE(text.contains("\n1 -1 "));
+    EXPECT_FALSE(text.contains(": -1\r\n"));
+}
+
+// The window's very tall picture: only the grid the style shows is made.
+TEST(CliRun, TallPictureNeedsOnlyItsOwnGrid)
+{
+    QTemporaryDir dir;
+    Bitmap32 tall(1, 1400);
+    tall.Clear(0xFF808080u);
+    const QString in = dir.filePath(QStringLiteral("tall.png"));
+    SavePng(tall, in.toStdString());
+    const QString studs = dir.filePath(QStringLiteral("s.png"));
+    const CliResult r = RunCli({QStringLiteral("convert"), in, QStringLiteral("--quiet"), QStringLiteral("--width=100"),
+                                QStringLiteral("--style=2x Bricks - studs out"), QStringLiteral("--stud-png"), studs});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const Bitmap32 grid = LoadPicture(studs.toStdString());
+    EXPECT_EQ(grid.Width(), 100);
+    EXPECT_NEAR(grid.Height(), 70000, 1); // as the window makes it
 }
 
 TEST(CliRun, BatchWithNamesGoesOnPastAFailure)

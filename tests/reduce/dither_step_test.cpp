@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -147,6 +148,45 @@ TEST_F(DitherStep, FailuresKeepWhatTheStepDidNotReach)
     EXPECT_EQ(form.Stage, 1);
     EXPECT_TRUE(form.image1->Bitmap().Empty());
     EXPECT_TRUE(form.StudImage == grid);
+}
+
+// A very tall picture: the stud-mix grid, which "2x Bricks - studs out" does not show,
+// would be too tall and is left out instead of refusing the style. In the stud-mix style
+// both Make Mosaic (no grid to draw) and Dither Image (too tall) refuse with the reason,
+// and leave every picture, the label and Stage as they were.
+TEST_F(DitherStep, TallPictureNeedsOnlyTheGridsTheStyleShows)
+{
+    form.WorkPicture = Bitmap32(1, 1400);
+    form.WorkPicture.Clear(0xFF808080u);
+    form.Edit2->setText(QStringLiteral("100"));
+    form.ComboBox1->setCurrentText(QStringLiteral("2x Bricks - studs out"));
+    form.ComboBox1Change();
+    form.BitBtn2->click();
+    EXPECT_TRUE(platform.messages.empty()) << platform.LastMessage().toStdString();
+    EXPECT_EQ(form.Stage, 1);
+    EXPECT_EQ(form.StudImage.Width(), 100);
+    EXPECT_NEAR(form.StudImage.Height(), 70000, 1);
+    EXPECT_TRUE(form.MixStudImage.Empty());
+
+    const Bitmap32 grid = form.StudImage;
+    const Bitmap32 shown = form.image1->Bitmap();
+    const QString label = form.Label5->text();
+    form.ComboBox1->setCurrentText(QStringLiteral("1x Plates - stud mix"));
+    form.ComboBox1Change();
+    form.dm7->setChecked(true);
+    for (QPushButton* step : {form.BitBtn10, form.BitBtn2}) {
+        SCOPED_TRACE(step->text().toStdString());
+        platform.messages.clear();
+        step->click();
+        EXPECT_TRUE(platform.LastMessage().startsWith(QStringLiteral("A mosaic 100 studs wide would be too tall")))
+            << platform.LastMessage().toStdString();
+        EXPECT_EQ(form.Stage, 1);
+        EXPECT_TRUE(form.StudImage == grid);
+        EXPECT_TRUE(form.MixStudImage.Empty());
+        EXPECT_TRUE(form.image1->Bitmap() == shown);
+        EXPECT_EQ(form.image1->LayerCount(), 0);
+        EXPECT_EQ(form.Label5->text(), label);
+    }
 }
 
 TEST_F(DitherStep, AutoDitherRunsOncePerChangedPaletteBox)
