@@ -6,7 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 # Seconds each fuzz harness runs (`make fuzz SECONDS=600`).
 SECONDS ?= 60
 FUZZERS = fuzz_bmp fuzz_gif fuzz_png fuzz_jpeg fuzz_ico fuzz_emf fuzz_wmf \
-          fuzz_color_table fuzz_model_reader fuzz_settings fuzz_cli_options
+          fuzz_color_table fuzz_model_reader fuzz_settings fuzz_cli_options fuzz_project
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps configure build build-programs run test test-asan fuzz bench format format-check clean

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -143,6 +144,51 @@ const char* WmfErrorText(wmf_error_t err)
     }
 }
 
+// libwmf allocates what a bitmap record's header claims before it reads the pixels, so a
+// file of 1.5 KB can ask for 12 GB. Its memory goes through this budget; a refusal makes
+// libwmf give up with its out-of-memory error, which Check turns into our own message.
+class WmfMemory
+{
+public:
+    static constexpr size_t Budget = size_t(1) << 30;
+
+    bool Refused() const { return refused_; }
+
+    static void* Allocate(void* context, size_t size) { return Resize(context, nullptr, size); }
+    static void* Resize(void* context, void* mem, size_t size)
+    {
+        auto& self = *static_cast<WmfMemory*>(context);
+        const size_t old = mem ? Header(mem)->size : 0;
+        if (size > Budget || self.used_ - old > Budget - size) {
+            self.refused_ = true;
+            return nullptr;
+        }
+        auto* block = static_cast<Block*>(std::realloc(mem ? Header(mem) : nullptr, sizeof(Block) + size));
+        if (!block)
+            return nullptr;
+        self.used_ = self.used_ - old + size;
+        block->size = size;
+        return block + 1;
+    }
+    static void Free(void* context, void* mem)
+    {
+        if (!mem)
+            return;
+        static_cast<WmfMemory*>(context)->used_ -= Header(mem)->size;
+        std::free(Header(mem));
+    }
+
+private:
+    struct alignas(std::max_align_t) Block
+    {
+        size_t size;
+    };
+    static Block* Header(void* mem) { return static_cast<Block*>(mem) - 1; }
+
+    size_t used_ = 0;
+    bool refused_ = false;
+};
+
 // Holds the libwmf handle so that every way out releases it.
 class WmfApi
 {
@@ -152,7 +198,11 @@ public:
         wmfAPI_Options options;
         std::memset(&options, 0, sizeof options);
         options.function = wmf_svg_function;
-        const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR;
+        options.context = &memory_;
+        options.malloc = WmfMemory::Allocate;
+        options.realloc = WmfMemory::Resize;
+        options.free = WmfMemory::Free;
+        const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_ALLOC;
         wmf_error_t err = wmf_api_create(&api_, flags, &options);
         if (err != wmf_E_None) {
             if (api_)
@@ -173,6 +223,8 @@ public:
     wmfAPI* get() const { return api_; }
     void Check(wmf_error_t err) const
     {
+        if (memory_.Refused())
+            throw Error("WMF: The metafile asks for more than 1 GB of memory");
         if (err != wmf_E_None || api_->err != wmf_E_None)
             throw Error(std::string("WMF: ") + WmfErrorText(err != wmf_E_None ? err : api_->err));
     }
@@ -183,6 +235,7 @@ public:
     }
 
 private:
+    WmfMemory memory_;
     wmfAPI* api_ = nullptr;
     bool opened_ = false;
 };

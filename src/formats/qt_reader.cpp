@@ -83,11 +83,10 @@ bool BmpTruncated(const FileBytes& file)
     if (14LL + headerSize > file.Size())
         return true;
     long long width = 0, height = 0, bits = 0, compression = 0;
-    if (headerSize == 12) {
-        width = Le(h, 18, 2);
-        height = Le(h, 20, 2);
-        bits = Le(h, 24, 2);
-    } else if (headerSize >= 40) {
+    // Qt reads 32-bit sizes only from the three Windows header sizes; every other size,
+    // however odd, it reads as the old 16-bit header without compression, so the
+    // check must read it the same way or a 47-byte file becomes a 15-megapixel picture.
+    if (headerSize == 40 || headerSize == 108 || headerSize == 124) {
         if (h.size() < 34)
             return true;
         width = int32_t(Le(h, 18, 4));
@@ -95,7 +94,9 @@ bool BmpTruncated(const FileBytes& file)
         bits = Le(h, 28, 2);
         compression = Le(h, 30, 4);
     } else {
-        return false;
+        width = int16_t(Le(h, 18, 2));
+        height = int16_t(Le(h, 20, 2));
+        bits = Le(h, 24, 2);
     }
     // Run-length pictures have no fixed size; the others are rows of whole 4-byte words.
     const bool plain = compression == 0 || compression == 3 || compression == 6;

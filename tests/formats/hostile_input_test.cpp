@@ -214,12 +214,15 @@ TEST(HostileInput, EachIsRefusedClearlyWithinBoundedMemory)
     WriteBytes(at("cut.gif"), gif.substr(0, 70));
     const std::string ico = ReadBytes(test::DataFile("pictures/icon.ico"));
     WriteBytes(at("cut.ico"), ico.substr(0, ico.size() / 2));
-    // The fuzzers' finds: a BMP header cut off inside, a GIF picture with no data (Qt
-    // made a picture of 32 megapixels of it), a WMF header asking for a 3.8 GB record.
+    // The fuzzers' finds: a BMP header cut off inside or of an odd size, a GIF picture with no data (Qt
+    // made a picture of 32 megapixels of it), a WMF header asking for a 3.8 GB record and a bitmap record asking for 12
+    // GB.
     auto found = [](const char* name) { return ReadBytes(test::DataFile(std::string("../../fuzz/corpus/") + name)); };
     WriteBytes(at("found.bmp"), found("fuzz_bmp/huge_height_short_header"));
+    WriteBytes(at("odd.bmp"), found("fuzz_bmp/odd_header_size"));
     WriteBytes(at("found.gif"), found("fuzz_gif/empty_image_data"));
     WriteBytes(at("found.wmf"), found("fuzz_wmf/huge_record_size"));
+    WriteBytes(at("bitmap.wmf"), found("fuzz_wmf/huge_bitmap_record"));
     // Things that are not files where a file is expected.
     ::mkdir(at("folder.png").c_str(), 0755);
     ::mkfifo(at("pipe.png").c_str(), 0644);
@@ -250,9 +253,12 @@ TEST(HostileInput, EachIsRefusedClearlyWithinBoundedMemory)
         {"GIF cut short", [&] { return LoadedSize(at("cut.gif")); }, "GIF: file is truncated"},
         {"ICO cut short", [&] { return LoadedSize(at("cut.ico")); }, "ICO: file is truncated"},
         {"BMP header cut off", [&] { return LoadedSize(at("found.bmp")); }, "BMP: file is truncated"},
+        {"BMP of 47 bytes with an 8-byte header", [&] { return LoadedSize(at("odd.bmp")); }, "BMP: file is truncated"},
         {"GIF without picture data", [&] { return LoadedSize(at("found.gif")); }, "GIF: file is truncated"},
         {"WMF asking for a 3.8 GB record", [&] { return LoadedSize(at("found.wmf")); },
          "WMF: Damaged header (it claims a record of 3872053970 bytes, more than the file holds)"},
+        {"WMF bitmap record asking for 12 GB", [&] { return LoadedSize(at("bitmap.wmf")); },
+         "WMF: The metafile asks for more than 1 GB of memory"},
         {"folder as picture", [&] { return LoadedSize(at("folder.png")); }, at("folder.png") + " is a folder"},
         {"pipe as picture", [&] { return LoadedSize(at("pipe.png")); }, at("pipe.png") + " is not a regular file"},
         {"device as picture", [&] { return LoadedSize(at("zero.jpg")); }, at("zero.jpg") + " is not a regular file"},
