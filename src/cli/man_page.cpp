@@ -78,7 +78,8 @@ QString ManPage()
     }
     page += QStringLiteral(".SH EXIT STATUS\n"
                            "0 on success, 1 when a file cannot be read or written (with several pictures: when any "
-                           "of them failed), 2 for a usage error.\n"
+                           "of them failed), 2 for a usage error (among them no output option, and \\-\\-ldraw "
+                           "or a parts list with the stud-mix style).\n"
                            ".SH FILES\n"
                            ".TP\n"
                            ".I ldconfig.ldr\n"
