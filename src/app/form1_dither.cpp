@@ -17,6 +17,9 @@ namespace tesselka {
 void TForm1::BitBtn2Click()
 {
     const BusyCursor busy;
+    // The colour list pairs with the grid and PaletteCount (the map counts by it): a run
+    // that is refused or cancelled leaves the list of the grid it leaves in place.
+    const SelectedColorArray kept = SelectedColors;
     try {
         const std::pair<QRadioButton*, DitherKind> kinds[] = {
             {dm1, DitherFloydSteinberg}, {dm2, DitherStucki}, {dm3, DitherSierra},  {dm4, DitherJarvisJudiceNinke},
@@ -52,6 +55,7 @@ void TForm1::BitBtn2Click()
         // A cancelled run stops before anything the window shows or keeps has changed.
         if (!DitherToStudGrids(WorkPicture, palette, request, reducedPicture_, grids,
                                [&progress](int done, int total) { return progress->Step(done, total); })) {
+            SelectedColors = kept;
             ShowStatus(QStringLiteral("Dither Image cancelled"));
             return;
         }
@@ -72,6 +76,7 @@ void TForm1::BitBtn2Click()
         PaletteCount = n;
         Stage = 1;
     } catch (const std::exception& e) {
+        SelectedColors = kept;
         ShowError(e);
     }
 }

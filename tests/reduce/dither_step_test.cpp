@@ -120,9 +120,10 @@ TEST_F(DitherStep, FailuresKeepWhatTheStepDidNotReach)
     const Bitmap32 grid = form.StudImage;
     const Bitmap32 shown = form.image1->Bitmap();
     const Bitmap32 strip = form.PaletteStrip();
+    const SelectedColorArray selected = form.SelectedColors;
 
-    // An empty width box stops at the scaling: the grid, the view, the strip and Stage
-    // stay; what ran before the scaling holds the new values.
+    // An empty width box stops at the scaling: the grid, the view, the strip, the colour
+    // list that goes with them and Stage stay; the dither settings hold the new values.
     form.Stage = 0; // as after a tone change
     form.Edit2->setText(QString());
     form.dm7->setChecked(true);
@@ -135,8 +136,7 @@ TEST_F(DitherStep, FailuresKeepWhatTheStepDidNotReach)
     EXPECT_TRUE(form.image1->Bitmap() == shown);
     EXPECT_TRUE(form.PaletteStrip() == strip);
     EXPECT_EQ(form.DitherSettings.kind, DitherNearest);
-    EXPECT_NE(form.SelectedColors[0], -1);
-    EXPECT_EQ(form.SelectedColors[1], -1);
+    EXPECT_TRUE(form.SelectedColors == selected);
 
     // No box ticked: an empty picture, so the scaling (even without a width) leaves the
     // grid; the view empties and Stage still moves on.
