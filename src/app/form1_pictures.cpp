@@ -66,6 +66,9 @@ void TForm1::Button11Click()
         WorkPicture = image1->Bitmap();
         RememberLoadedPicture(OpenDialog1.FileName);
         ScaleToGrid(SourcePicture, StudImage, false);
+        // The stud-mix grid of an earlier picture would draw that picture: the stud-mix
+        // style asks for Dither Image instead.
+        MixStudImage = Bitmap32();
         Stage = 1;
         SetPictureName(OpenDialog1.FileName);
     } catch (const std::exception& e) {

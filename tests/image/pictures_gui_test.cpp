@@ -7,6 +7,7 @@
 #include "widgets/img_view32.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -199,6 +200,7 @@ TEST_F(PicturesTest, LoadDitheredImageScalesToTheGrid)
     form->CellWidth = 5;
     form->CellHeight = 2;
     GiveOverlay();
+    form->MixStudImage = Bitmap32(4, 4); // an earlier picture's
     platform.fileAnswers.push_back(Picture("rgb8.png"));
     form->Button11->click();
     EXPECT_EQ(platform.fileDialogsShown.back().Filter, QStringLiteral("jpegs (*.jpg)|*.jpg|pngs (*.png)|*.png"));
@@ -214,6 +216,7 @@ TEST_F(PicturesTest, LoadDitheredImageScalesToTheGrid)
         EXPECT_TRUE(colours.count(form->StudImage.Bits()[i]));
     EXPECT_EQ(form->Label5->text(), QStringLiteral("Wd=4 Ht=8 Ratio=1.33333333333333"));
     EXPECT_EQ(form->Stage, 1);
+    EXPECT_TRUE(form->MixStudImage.Empty());
     EXPECT_EQ(form->image1->LayerCount(), 1); // layers are left alone
 
     // A bad width stops the scaling: grid, label and stage stay.
@@ -231,6 +234,17 @@ TEST_F(PicturesTest, LoadDitheredImageScalesToTheGrid)
     }
     EXPECT_EQ(platform.LastMessage(),
               QStringLiteral("The mosaic width must be between 0 and 4000 studs (not 99999999)"));
+
+    // Without a stud-mix grid of this picture the stud-mix style refuses to draw.
+    form->ComboBox1->setCurrentText(QStringLiteral("1x Plates - stud mix"));
+    const Bitmap32 shown = form->image1->Bitmap();
+    form->BitBtn10->click();
+    EXPECT_EQ(
+        platform.LastMessage(),
+        QStringLiteral("There is no stud-mix grid for this mosaic: press \"Dither Image\" with this style first."));
+    EXPECT_EQ(form->image1->Bitmap(), shown);
+    EXPECT_EQ(form->image1->LayerCount(), 1);
+    EXPECT_EQ(form->Stage, 2);
 }
 
 TEST_F(PicturesTest, SaveCurrentImageWritesTheViewWithoutLayers)
