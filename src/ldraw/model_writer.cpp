@@ -332,6 +332,8 @@ ModelFileFormat BuildModel(StudGrid& grid, const ModelExportInput& input, ModelB
         BuildDoubleBrickModel(grid, source, passes);
         break;
     }
+    // Every builder fills the grid afresh from the stud image, cell for cell.
+    Q_ASSERT(grid.Width() == input.studImage.Width() && grid.Height() == input.studImage.Height());
     const BuilderFormat f = FormatOf(builder);
     ModelFileFormat format;
     format.studsOut = StudsOutStyle(input.style);

@@ -117,7 +117,7 @@ std::vector<std::string> WriteModels(const Bitmap32& studImage, const ColorTable
                                      std::string_view style, const PartSizes& sizes, const std::string& chosenPath,
                                      const StepProgress& progress)
 {
-    Q_ASSERT(studImage.Width() >= 0 && studImage.Height() >= 0);
+    // The exports use the fixed slots 3 and 13.
     Q_ASSERT(table.Size() >= ColorTable::MinSlots);
     const ModelExportInput input{studImage, table, selected, sourceWidth, sourceHeight, std::string(style), sizes};
     return ExportModelFiles(input, chosenPath, progress);

@@ -1,15 +1,12 @@
 // The same picture and settings through the real window and through tesselka-cli give
 // the same files, byte for byte: every style with every dither kind, the map's ticks,
 // the parts lists and the printed map.
-#include "app/form1.h"
-#include "app/form2.h"
-#include "app/form3.h"
 #include "cli/cli_options.h"
 #include "cli/convert.h"
 #include "common/styles.h"
 #include "formats/picture_io.h"
 #include "ldraw/part_sizes.h"
-#include "support/scripted_platform.h"
+#include "support/main_window.h"
 #include "support/test_paths.h"
 
 #include <QCheckBox>
@@ -98,12 +95,11 @@ TEST(CliWindowIdentity, EveryStyleWithEveryDitherKindGivesTheSameFiles)
     const QString photo = QString::fromStdString(test::DataFile("photos/aitzgorri_by_Aitzol_Berasategi.jpg"));
     const QString appDir = QCoreApplication::applicationDirPath();
 
-    ScriptedPlatform platform;
-    TForm1 form(platform, appDir);
-    TForm2 form2(&form);
-    TForm3 form3(&form);
-    form.SetDialogs(&form2, &form3);
-    form.show();
+    test::MainWindow w(appDir);
+    ScriptedPlatform& platform = w.platform;
+    TForm1& form = w.form;
+    TForm2& form2 = w.form2;
+    TForm3& form3 = w.form3;
     form.Edit2->setText(QStringLiteral("24"));
     platform.fileAnswers.push_back(photo);
     form.BitBtn1->click();
@@ -278,13 +274,10 @@ TEST(CliWindowIdentity, TheSameSettingsFileGivesTheSameFiles)
     QDir().mkpath(win);
     QDir().mkpath(cli);
 
-    ScriptedPlatform platform;
-    platform.settingsFile = appDir + QStringLiteral("/Tesselka.ini");
-    TForm1 form(platform, appDir);
-    TForm2 form2(&form);
-    TForm3 form3(&form);
-    form.SetDialogs(&form2, &form3);
-    form.show();
+    test::MainWindow w(appDir, appDir + QStringLiteral("/Tesselka.ini"));
+    ScriptedPlatform& platform = w.platform;
+    TForm1& form = w.form;
+    TForm2& form2 = w.form2;
     platform.fileAnswers.push_back(photo);
     form.BitBtn1->click();
     // The stored tone positions apply at the window's next tone change, as after any load.

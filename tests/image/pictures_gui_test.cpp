@@ -1,8 +1,7 @@
 // The picture buttons and the tone box of the real main window.
-#include "app/form1.h"
 #include "formats/picture_io.h"
 #include "image/tone.h"
-#include "support/scripted_platform.h"
+#include "support/main_window.h"
 #include "support/test_paths.h"
 #include "widgets/img_view32.h"
 
@@ -34,15 +33,9 @@ QString Picture(const char* name)
 class PicturesTest : public ::testing::Test
 {
 protected:
-    ScriptedPlatform platform;
-    std::unique_ptr<TForm1> form;
-
-    void SetUp() override
-    {
-        form = std::make_unique<TForm1>(platform, QCoreApplication::applicationDirPath());
-        form->show();
-        platform.messages.clear();
-    }
+    test::MainWindow w;
+    ScriptedPlatform& platform = w.platform;
+    TForm1* form = &w.form;
 
     void Load(const char* name)
     {

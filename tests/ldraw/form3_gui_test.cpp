@@ -1,9 +1,5 @@
 // The part-size dialog and the Make LDraw button, in the real windows.
-#include "app/form1.h"
-#include "app/form2.h"
-#include "app/form3.h"
-
-#include "support/scripted_platform.h"
+#include "support/main_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -43,17 +39,10 @@ TEST(Form3, BoxesNamesAndDefaults)
 
 namespace {
 
-struct Windows
+struct Windows : MainWindow
 {
-    ScriptedPlatform platform;
-    TForm1 form{platform, QCoreApplication::applicationDirPath()};
-    TForm2 form2{&form};
-    TForm3 form3{&form};
     Windows()
     {
-        form.SetDialogs(&form2, &form3);
-        form.show();
-        platform.messages.clear();
         form.StudImage = Bitmap32(6, 3);
         form.StudImage.Clear(clBlack32);
         form.SourcePicture = Bitmap32(60, 30);

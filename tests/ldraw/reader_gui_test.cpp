@@ -1,8 +1,5 @@
 // Load LDraw File in the real window: a model the window wrote comes back.
-#include "app/form1.h"
-#include "app/form2.h"
-#include "app/form3.h"
-#include "support/scripted_platform.h"
+#include "support/main_window.h"
 #include "widgets/img_view32.h"
 
 #include <QComboBox>
@@ -19,12 +16,9 @@ using namespace tesselka::test;
 
 TEST(LoadLDrawFile, AModelTheWindowWroteComesBack)
 {
-    ScriptedPlatform platform;
-    TForm1 form(platform, QCoreApplication::applicationDirPath());
-    TForm2 form2(&form);
-    TForm3 form3(&form);
-    form.SetDialogs(&form2, &form3);
-    form.show();
+    MainWindow w;
+    ScriptedPlatform& platform = w.platform;
+    TForm1& form = w.form;
     form.ComboBox1->setCurrentText(QStringLiteral("1x Bricks - studs out"));
     form.ComboBox1Change();
     form.Edit2->setText(QStringLiteral("30"));

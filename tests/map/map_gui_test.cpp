@@ -1,10 +1,6 @@
 // Make Map in the real windows: the dialog, Save Map and Print Map through the buttons.
-#include "app/form1.h"
-#include "app/form2.h"
-#include "app/form3.h"
-#include "app/platform.h"
 #include "print/map_document.h"
-#include "support/scripted_platform.h"
+#include "support/main_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,20 +21,9 @@ using namespace tesselka::test;
 
 namespace {
 
-struct Windows
+struct Windows : MainWindow
 {
-    ScriptedPlatform platform;
-    TForm1 form{platform, QCoreApplication::applicationDirPath()};
-    TForm2 form2{&form};
-    TForm3 form3{&form};
     QTemporaryDir dir;
-
-    Windows()
-    {
-        form.SetDialogs(&form2, &form3);
-        form.show();
-        platform.messages.clear();
-    }
 
     void Dither()
     {

@@ -1,6 +1,5 @@
-#include "app/form1.h"
 #include "mosaic/mosaic_renderer.h"
-#include "support/scripted_platform.h"
+#include "support/main_window.h"
 #include "widgets/color_panel.h"
 #include "widgets/img_view32.h"
 
@@ -35,14 +34,9 @@ Bitmap32 Filled(int w, int h, TColor c)
 class MosaicWindowTest : public ::testing::Test
 {
 protected:
-    ScriptedPlatform platform;
-    std::unique_ptr<TForm1> form;
-
-    void SetUp() override
-    {
-        form = std::make_unique<TForm1>(platform, QCoreApplication::applicationDirPath());
-        form->show();
-    }
+    test::MainWindow w;
+    ScriptedPlatform& platform = w.platform;
+    TForm1* form = &w.form;
 
     // What the dither step leaves behind.
     void Dithered(const Bitmap32& studs)

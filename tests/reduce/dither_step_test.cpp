@@ -1,7 +1,6 @@
 // Dither Image in the real main window.
-#include "app/form1.h"
 #include "reduce/reduce_colors.h"
-#include "support/scripted_platform.h"
+#include "support/main_window.h"
 #include "widgets/img_view32.h"
 
 #include <QCheckBox>
@@ -22,8 +21,6 @@ namespace {
 class DitherStep : public ::testing::Test
 {
 protected:
-    void SetUp() override { form.show(); }
-
     std::set<TColor> Colours(const Bitmap32& b) const
     {
         std::set<TColor> out;
@@ -47,8 +44,9 @@ protected:
         return n;
     }
 
-    test::ScriptedPlatform platform;
-    TForm1 form{platform, QCoreApplication::applicationDirPath()};
+    test::MainWindow w;
+    test::ScriptedPlatform& platform = w.platform;
+    TForm1& form = w.form;
 };
 
 TEST_F(DitherStep, DithersTheStartPictureRightAfterStartUp)
