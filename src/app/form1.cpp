@@ -367,7 +367,7 @@ void TForm1::FormCreate()
     MixStudImage = Bitmap32();
     TotalsSheet = Bitmap32();
     PanelSheet = Bitmap32();
-    Stage = -1;
+    Stage = StageCreated;
     ToolMode = 0;
     DragActive = 0;
     LoadColorTable();
@@ -431,7 +431,7 @@ void TForm1::FormShow()
     setWindowTitle(QStringLiteral("%1          by %2  -  %3")
                        .arg(QLatin1String(ProgramName), QLatin1String(CreditAuthor), QLatin1String(VersionText)));
     ComboBox1Change();
-    Stage = 0;
+    Stage = StagePicture;
     int depth = platform_.ColorDepth();
     if (depth < 32)
         platform_.ShowMessage(this, MessageKind::Warning,

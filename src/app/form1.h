@@ -51,6 +51,14 @@ class TFormStorage;
 enum class SaveKind { Picture, Studs, Model, Map, Settings, Project };
 inline constexpr int SaveKindCount = 6;
 
+// The steps of the work, in order; `Stage` holds one of them.
+enum StageValue : int {
+    StageCreated = -1, // before the first showing
+    StagePicture = 0,  // a picture to dither
+    StageDithered = 1, // StudImage holds the grid
+    StageMosaic = 2,   // the view shows the mosaic, which can be edited
+};
+
 class TForm1 : public QWidget
 {
     Q_OBJECT
@@ -152,7 +160,7 @@ public:
     BitmapLayer* OverlayLayer = nullptr;
     int CellWidth = 0;
     int CellHeight = 0;
-    int Stage = -1;
+    int Stage = StageCreated;
     int ToolMode = 0;
     int DragActive = 0;
     int PressX = 0;

@@ -74,7 +74,7 @@ void TForm1::BitBtn2Click()
 
         DrawPaletteStrip(n);
         PaletteCount = n;
-        Stage = 1;
+        Stage = StageDithered;
     } catch (const std::exception& e) {
         SelectedColors = kept;
         ShowError(e);

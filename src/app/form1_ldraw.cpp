@@ -63,7 +63,7 @@ QString ModelsWrittenText(const std::vector<std::string>& files, const ModelList
 
 void TForm1::BitBtn8Click()
 {
-    if (Stage < 1) {
+    if (Stage < StageDithered) {
         ShowInfo(QStringLiteral("I can not make the LDraw file till you have pressed the \"Make Mosaic\" button."));
         return;
     }

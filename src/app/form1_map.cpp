@@ -12,7 +12,7 @@ namespace tesselka {
 
 void TForm1::BitBtn11Click()
 {
-    if (Stage < 1) {
+    if (Stage < StageDithered) {
         ShowInfo(QStringLiteral("I can not Print the Map till you have pressed the \"Dither Image\" button."));
         return;
     }

@@ -87,12 +87,12 @@ void TForm1::DropMosaicView()
     image1->SetBitmap(Bitmap32());
     ViewWidth = 0;
     ViewHeight = 0;
-    Stage = std::min(Stage, 1);
+    Stage = std::min(Stage, int(StageDithered));
 }
 
 void TForm1::RenderMosaic(const Bitmap32& studs, CellShape cell, bool mixPass)
 {
-    if (Stage < 1) {
+    if (Stage < StageDithered) {
         ShowInfo(NoDitherText);
         return;
     }
@@ -107,7 +107,7 @@ void TForm1::RenderMosaic(const Bitmap32& studs, CellShape cell, bool mixPass)
     image1->Changed();
     ViewWidth = image1->Bitmap().Width();
     ViewHeight = image1->Bitmap().Height();
-    Stage = 2;
+    Stage = StageMosaic;
     lastRender_ = settings;
     lastRenderRevision_ = image1->Revision();
 }
@@ -118,7 +118,7 @@ void TForm1::RedrawMosaic(const QRect& changedStuds)
 {
     const MosaicRenderSettings settings = CurrentRenderSettings({CellWidth, CellHeight}, false);
     const Bitmap32& view = image1->Bitmap();
-    if (Stage == 2 && image1->Revision() == lastRenderRevision_ && settings == lastRender_ &&
+    if (Stage == StageMosaic && image1->Revision() == lastRenderRevision_ && settings == lastRender_ &&
         view.Width() == MosaicViewWidth(StudImage, settings) &&
         view.Height() == MosaicViewHeight(StudImage, settings)) {
         image1->ChangedRect(RenderMosaicChange(StudImage, settings, image1->Bitmap(), changedStuds));
@@ -132,7 +132,7 @@ void TForm1::RedrawMosaic(const QRect& changedStuds)
 // Dither Image gives in that style, before anything the window shows has changed.
 void TForm1::CheckMixGridMade() const
 {
-    if (Stage < 1 || !MixStudImage.Empty() || !UsesStudMix(MosaicStyle().toStdString()))
+    if (Stage < StageDithered || !MixStudImage.Empty() || !UsesStudMix(MosaicStyle().toStdString()))
         return;
     PlanGrid(WorkPicture.Width(), WorkPicture.Height(), StudImage.Width(), StudMixCell.width, StudMixCell.height, true);
     throw Error("There is no stud-mix grid for this mosaic: press \"Dither Image\" with this style first.");
@@ -147,7 +147,7 @@ void TForm1::MakeMosaic()
         ShowError(e);
         return;
     }
-    if (Stage >= 0) {
+    if (Stage >= StagePicture) {
         image1->ClearLayers();
         OverlayLayer = nullptr;
     }
@@ -190,7 +190,7 @@ void TForm1::MakeMosaic()
 
 void TForm1::CheckBox42Click()
 {
-    if (Stage > 1)
+    if (Stage > StageDithered)
         MakeMosaic();
     Label3->setText(QStringLiteral("Scale x") + QString::number(sbScale->value()));
 }
@@ -227,13 +227,13 @@ void TForm1::image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers, i
     const QPoint picturePoint = image1->PicturePoint(x, y);
     const int px = picturePoint.x(), py = picturePoint.y();
     try {
-        if (Stage == 2 && AltHeld(modifiers)) {
+        if (Stage == StageMosaic && AltHeld(modifiers)) {
             const TColor shown = WinColor(image1->ShownColorAt(x, y));
             if (std::find(std::begin(DropperRefused), std::end(DropperRefused), shown) == std::end(DropperRefused)) {
                 PenColor = shown;
                 Panel42->SetColor(shown);
             }
-        } else if (Stage == 2 && CtrlHeld(modifiers)) {
+        } else if (Stage == StageMosaic && CtrlHeld(modifiers)) {
             const EditResult edit = FillEdit(StudImage, CurrentGeometry(), px, py, PenColor);
             UndoList.append(QString::fromStdString(edit.undoLine));
             RedoList.clear();
@@ -241,7 +241,7 @@ void TForm1::image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers, i
         } else if (ToolMode == 1) {
             DragActive = 1;
             SetViewCursor(crHandPoint);
-        } else if (Stage == 2) {
+        } else if (Stage == StageMosaic) {
             PenStep(px, py);
         }
     } catch (const Error& e) {
@@ -255,9 +255,9 @@ void TForm1::image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers modifiers, i
 void TForm1::image1MouseMove(Qt::KeyboardModifiers modifiers, int x, int y)
 {
     const int h = image1->OffsetHorz(), v = image1->OffsetVert();
-    if (Stage == 2 && AltHeld(modifiers)) {
+    if (Stage == StageMosaic && AltHeld(modifiers)) {
         SetViewCursor(crDropper);
-    } else if (Stage == 2 && CtrlHeld(modifiers)) {
+    } else if (Stage == StageMosaic && CtrlHeld(modifiers)) {
         SetViewCursor(crBucket);
     } else if (ToolMode == 1 && DragActive == 1) {
         SetViewCursor(crHandPoint);
@@ -266,7 +266,7 @@ void TForm1::image1MouseMove(Qt::KeyboardModifiers modifiers, int x, int y)
         image1->Scroll(PressX - h - x, PressY - v - y);
     } else if (ToolMode == 1) {
         SetViewCursor(crHandPoint);
-    } else if (Stage != 2) {
+    } else if (Stage != StageMosaic) {
         SetViewCursor(crDefault);
     } else if (DragActive != 1) {
         SetViewCursor(crPencil);
@@ -290,15 +290,15 @@ void TForm1::image1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int)
 
 void TForm1::image1KeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    if (Stage == 2 && AltHeld(modifiers, key)) {
+    if (Stage == StageMosaic && AltHeld(modifiers, key)) {
         SetViewCursor(crDropper);
-    } else if (Stage == 2 && CtrlHeld(modifiers, key)) {
+    } else if (Stage == StageMosaic && CtrlHeld(modifiers, key)) {
         SetViewCursor(crBucket);
     } else if (key == Qt::Key_Space) {
         ToolMode = 1;
         SetViewCursor(crHandPoint);
     } else {
-        SetViewCursor(Stage == 2 ? crPencil : crDefault);
+        SetViewCursor(Stage == StageMosaic ? crPencil : crDefault);
     }
 }
 
@@ -307,15 +307,15 @@ void TForm1::image1KeyUp(int key, Qt::KeyboardModifiers modifiers)
     // The modifiers of a release still name the key being released.
     const bool alt = (modifiers & Qt::AltModifier) && key != Qt::Key_Alt;
     const bool ctrl = (modifiers & Qt::ControlModifier) && key != Qt::Key_Control;
-    if (Stage == 2 && alt) {
+    if (Stage == StageMosaic && alt) {
         SetViewCursor(crDropper);
-    } else if (Stage == 2 && ctrl) {
+    } else if (Stage == StageMosaic && ctrl) {
         SetViewCursor(crBucket);
     } else if (key == Qt::Key_Space) {
         ToolMode = 0;
         SetViewCursor(crDefault);
     } else {
-        SetViewCursor(Stage == 2 ? crPencil : crDefault);
+        SetViewCursor(Stage == StageMosaic ? crPencil : crDefault);
     }
 }
 
@@ -352,7 +352,7 @@ void TForm1::StepEditHistory(QStringList& from, QStringList& to)
 
 void TForm1::Button12Click()
 {
-    if (Stage < 1) {
+    if (Stage < StageDithered) {
         ShowInfo(NoDitherText);
         return;
     }

@@ -32,7 +32,7 @@ void TForm1::LoadPictureFile(const QString& fileName)
         image1->SetBitmap(LoadPicture(FilePath(fileName)));
         SourcePicture = image1->Bitmap();
         WorkPicture = image1->Bitmap();
-        Stage = 0;
+        Stage = StagePicture;
         SetPictureName(fileName);
         RememberLoadedPicture(fileName);
     } catch (const std::exception& e) {
@@ -52,7 +52,7 @@ void TForm1::BitBtn7Click()
     Invert->setChecked(false);
     for (QSlider* slider : {Brightness, Contrast, Saturation, Darkness, Lightness, Splitlight})
         slider->setValue(0);
-    Stage = 0;
+    Stage = StagePicture;
 }
 
 void TForm1::Button11Click()
@@ -69,7 +69,7 @@ void TForm1::Button11Click()
         // The stud-mix grid of an earlier picture would draw that picture: the stud-mix
         // style asks for Dither Image instead.
         MixStudImage = Bitmap32();
-        Stage = 1;
+        Stage = StageDithered;
         SetPictureName(OpenDialog1.FileName);
     } catch (const std::exception& e) {
         ShowError(e);
@@ -156,7 +156,7 @@ void TForm1::AdjustTone()
     // Stored settings are restored before the first showing, while SourcePicture is
     // still empty: recomputing then would empty the view and lose the start picture.
     // The sliders keep their positions and apply at the next change, as after a load.
-    if ((Stage < 0 && SourcePicture.Empty()) || openingProject_)
+    if ((Stage < StagePicture && SourcePicture.Empty()) || openingProject_)
         return;
     try {
         const ToneSettings settings = CurrentToneSettings();
@@ -164,7 +164,7 @@ void TForm1::AdjustTone()
         // runs, which matters while a slider is dragged over a large picture.
         ::tesselka::AdjustTone(SourcePicture, WorkPicture, settings);
         image1->SetBitmap(WorkPicture);
-        Stage = 0;
+        Stage = StagePicture;
         if (CheckBox45->isChecked())
             BitBtn2Click();
         if (CheckBox46->isChecked())

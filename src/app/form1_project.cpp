@@ -94,7 +94,7 @@ std::string TForm1::ProjectSettingsText()
 void TForm1::SaveProjectFile(const QString& fileName)
 {
     Project project;
-    project.stage = std::clamp(Stage, 0, 2);
+    project.stage = std::clamp(Stage, int(StagePicture), int(StageMosaic));
     if (LoadedPictureName.isEmpty()) {
         // Nothing loaded yet: the start picture is the picture.
         project.pictureName = "start.png";
@@ -111,13 +111,13 @@ void TForm1::SaveProjectFile(const QString& fileName)
     for (const QCheckBox* box : {GrayScale, Invert})
         settings.Write("TForm1", box->objectName().toStdString() + "_Checked", box->isChecked() ? "True" : "False");
     project.settings = settings.Text();
-    if (project.stage >= 1) {
+    if (project.stage >= StageDithered) {
         project.studImage = StudImage;
         project.mixStudImage = MixStudImage;
     }
-    if (project.stage == 1)
+    if (project.stage == StageDithered)
         project.view = image1->Bitmap();
-    if (project.stage == 2)
+    if (project.stage == StageMosaic)
         for (const QString& line : UndoList)
             project.undoList.push_back(line.toStdString());
     SaveProject(project, FilePath(fileName));
@@ -149,7 +149,7 @@ void TForm1::OpenProjectFile(const QString& fileName)
     UndoList.clear();
     RedoList.clear();
     Button3->setEnabled(false);
-    Stage = -1; // no handler draws on the old mosaic meanwhile
+    Stage = StageCreated; // no handler draws on the old mosaic meanwhile
 
     // The controls take the project's values as a user's changes would, but the steps
     // those changes start (tone, automatic dither and mosaic) wait: the project's own
@@ -181,8 +181,8 @@ void TForm1::OpenProjectFile(const QString& fileName)
 
     ::tesselka::AdjustTone(SourcePicture, WorkPicture, CurrentToneSettings());
     image1->SetBitmap(WorkPicture);
-    Stage = 0;
-    if (project.stage == 0)
+    Stage = StagePicture;
+    if (project.stage == StagePicture)
         return;
 
     StudImage = std::move(project.studImage);
@@ -209,8 +209,8 @@ void TForm1::OpenProjectFile(const QString& fileName)
             Label5->setText(QString::fromStdString(plan->label));
     } catch (const Error&) {
     }
-    Stage = 1;
-    if (project.stage == 1) {
+    Stage = StageDithered;
+    if (project.stage == StageDithered) {
         image1->SetBitmap(project.view);
         return;
     }
