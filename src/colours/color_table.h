@@ -2,6 +2,8 @@
 
 #include "common/tcolor.h"
 
+#include <QtGlobal>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,8 +35,16 @@ public:
     ColorTable() : slots_(MinSlots) {}
 
     int Size() const { return int(slots_.size()); }
-    ColorSlot& operator[](int i) { return slots_[size_t(i)]; }
-    const ColorSlot& operator[](int i) const { return slots_[size_t(i)]; }
+    ColorSlot& operator[](int i)
+    {
+        Q_ASSERT(i >= 0 && i < Size());
+        return slots_[size_t(i)];
+    }
+    const ColorSlot& operator[](int i) const
+    {
+        Q_ASSERT(i >= 0 && i < Size());
+        return slots_[size_t(i)];
+    }
     std::vector<ColorSlot>::iterator begin() { return slots_.begin(); }
     std::vector<ColorSlot>::iterator end() { return slots_.end(); }
     std::vector<ColorSlot>::const_iterator begin() const { return slots_.begin(); }

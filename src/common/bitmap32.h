@@ -3,6 +3,7 @@
 #include "common/tcolor.h"
 
 #include <QString>
+#include <QtGlobal>
 
 #include <cstddef>
 #include <cstdint>
@@ -52,8 +53,16 @@ public:
 
     TColor32* Bits() { return data_; }
     const TColor32* Bits() const { return data_; }
-    TColor32* Row(int y) { return data_ + size_t(y) * size_t(width_); }
-    const TColor32* Row(int y) const { return data_ + size_t(y) * size_t(width_); }
+    TColor32* Row(int y)
+    {
+        Q_ASSERT(y >= 0 && y < height_);
+        return data_ + size_t(y) * size_t(width_);
+    }
+    const TColor32* Row(int y) const
+    {
+        Q_ASSERT(y >= 0 && y < height_);
+        return data_ + size_t(y) * size_t(width_);
+    }
 
     TColor32 Pixel(int x, int y) const { return Row(y)[x]; }
     void SetPixel(int x, int y, TColor32 c) { Row(y)[x] = c; }

@@ -2,6 +2,8 @@
 
 // The working grid of one LDraw export and the part codes it holds.
 
+#include <QtGlobal>
+
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -44,14 +46,24 @@ public:
     int Height() const { return height_; }
     int Layers() const { return layers_; }
 
-    int32_t& At(int x, int y, int layer) { return cells_[Index(x, y, layer)]; }
-    int32_t At(int x, int y, int layer) const { return cells_[Index(x, y, layer)]; }
+    int32_t& At(int x, int y, int layer)
+    {
+        Q_ASSERT(x >= 0 && x < width_);
+        return cells_[Index(x, y, layer)];
+    }
+    int32_t At(int x, int y, int layer) const
+    {
+        Q_ASSERT(x >= 0 && x < width_);
+        return cells_[Index(x, y, layer)];
+    }
     int32_t* Row(int y, int layer) { return cells_.data() + Index(0, y, layer); }
     const int32_t* Row(int y, int layer) const { return cells_.data() + Index(0, y, layer); }
 
 private:
+    // The packers step within the grid they were given: a cell outside it is their bug.
     size_t Index(int x, int y, int layer) const
     {
+        Q_ASSERT(y >= 0 && y < height_ && layer >= 0 && layer < layers_);
         return (size_t(layer) * size_t(height_) + size_t(y)) * size_t(width_) + size_t(x);
     }
 
