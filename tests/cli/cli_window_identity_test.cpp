@@ -6,6 +6,7 @@
 #include "common/styles.h"
 #include "formats/picture_io.h"
 #include "ldraw/part_sizes.h"
+#include "support/files.h"
 #include "support/main_window.h"
 #include "support/test_paths.h"
 
@@ -24,15 +25,11 @@
 #include <gtest/gtest.h>
 
 using namespace tesselka;
+using tesselka::test::CopyColorTable;
+using tesselka::test::ReadBytes;
 using tesselka::test::ScriptedPlatform;
 
 namespace {
-
-QByteArray Bytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 struct Kind
 {
@@ -162,12 +159,12 @@ TEST(CliWindowIdentity, EveryStyleWithEveryDitherKindGivesTheSameFiles)
             platform.fileAnswers.push_back(win + QStringLiteral("adjusted.png"));
             form.Button2->click();
             form.BitBtn2->click();
-            ASSERT_EQ(form.Stage, 1);
+            ASSERT_EQ(form.Stage, StageDithered);
             platform.fileAnswers.push_back(win + QStringLiteral("dithered.png"));
             form.Button2->click();
             SavePng(form.StudImage, (win + QStringLiteral("studs.png")).toStdString());
             form.BitBtn10->click();
-            ASSERT_EQ(form.Stage, 2);
+            ASSERT_EQ(form.Stage, StageMosaic);
             platform.fileAnswers.push_back(win + QStringLiteral("mosaic.png"));
             form.Button2->click();
             platform.fileAnswers.push_back(win + QStringLiteral("p16.png"));
@@ -232,13 +229,13 @@ TEST(CliWindowIdentity, EveryStyleWithEveryDitherKindGivesTheSameFiles)
             EXPECT_GE(names.size(), 8);
             EXPECT_EQ(names.contains(QStringLiteral("map.pdf")), printMap);
             for (const QString& name : names) {
-                const QByteArray a = Bytes(win + name);
+                const QByteArray a = ReadBytes(win + name);
                 EXPECT_FALSE(a.isEmpty()) << name.toStdString();
                 // A PDF carries the time it was made: its pages are compared as text.
                 if (name.endsWith(QStringLiteral(".pdf")))
                     EXPECT_EQ(PdfText(win + name), PdfText(cli + name));
                 else
-                    EXPECT_TRUE(a == Bytes(cli + name)) << name.toStdString() << " differs";
+                    EXPECT_TRUE(a == ReadBytes(cli + name)) << name.toStdString() << " differs";
             }
         }
     }
@@ -252,8 +249,7 @@ TEST(CliWindowIdentity, TheSameSettingsFileGivesTheSameFiles)
     QTemporaryDir dir;
     const QString appDir = dir.filePath(QStringLiteral("app"));
     QDir().mkpath(appDir);
-    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/ldconfig.ldr"),
-                            appDir + QStringLiteral("/ldconfig.ldr")));
+    ASSERT_TRUE(CopyColorTable(appDir));
     // The file as the window writes it; the command line reads a copy, as the window's
     // dialogs write their sections back when they close.
     const QByteArray settings =
@@ -312,7 +308,7 @@ TEST(CliWindowIdentity, TheSameSettingsFileGivesTheSameFiles)
     EXPECT_EQ(QDir(win).entryList(QDir::Files, QDir::Name), names);
     EXPECT_GE(names.size(), 10); // two pictures, six models, a panel, the totals and their text
     for (const QString& name : names)
-        EXPECT_TRUE(Bytes(win + name) == Bytes(cli + name)) << name.toStdString() << " differs";
+        EXPECT_TRUE(ReadBytes(win + name) == ReadBytes(cli + name)) << name.toStdString() << " differs";
 }
 
 // A project passes between the two: the command line's opens in the window with its
@@ -334,11 +330,11 @@ TEST(CliWindowIdentity, ProjectsPassBetweenTheWindowAndTheCommandLine)
     convert(QStringList{photo, QStringLiteral("--project"), file("cli.tesselka"), QStringLiteral("--stud-png"),
                         file("cli.png")} +
             settings);
-    ScriptedPlatform platform;
-    TForm1 form(platform, appDir);
-    form.show();
+    test::MainWindow w(appDir);
+    ScriptedPlatform& platform = w.platform;
+    TForm1& form = w.form;
     form.OpenProjectFile(file("cli.tesselka"));
-    ASSERT_EQ(form.Stage, 1);
+    ASSERT_EQ(form.Stage, StageDithered);
     const Bitmap32 dithered = LoadPicture(file("cli.png").toStdString());
     EXPECT_EQ(form.StudImage, dithered);
     // The settings came along: the window's own Dither Image makes the same grid.
@@ -357,8 +353,8 @@ TEST(CliWindowIdentity, ProjectsPassBetweenTheWindowAndTheCommandLine)
     SavePng(form.StudImage, file("edited.png").toStdString());
     form.SaveProjectFile(file("edited.tesselka"));
     convert({file("edited.tesselka"), QStringLiteral("--stud-png"), file("edited-cli.png")});
-    EXPECT_FALSE(Bytes(file("edited.png")).isEmpty());
-    EXPECT_TRUE(Bytes(file("edited.png")) == Bytes(file("edited-cli.png")));
+    EXPECT_FALSE(ReadBytes(file("edited.png")).isEmpty());
+    EXPECT_TRUE(ReadBytes(file("edited.png")) == ReadBytes(file("edited-cli.png")));
 
     // A project saved before Dither Image is dithered with the settings it carries.
     form.LoadPictureFile(photo);
@@ -370,6 +366,6 @@ TEST(CliWindowIdentity, ProjectsPassBetweenTheWindowAndTheCommandLine)
     convert({file("loaded.tesselka"), QStringLiteral("--stud-png"), file("loaded.png")});
     convert(QStringList{photo, QStringLiteral("--invert"), QStringLiteral("--stud-png"), file("picture.png")} +
             settings);
-    EXPECT_FALSE(Bytes(file("loaded.png")).isEmpty());
-    EXPECT_TRUE(Bytes(file("loaded.png")) == Bytes(file("picture.png")));
+    EXPECT_FALSE(ReadBytes(file("loaded.png")).isEmpty());
+    EXPECT_TRUE(ReadBytes(file("loaded.png")) == ReadBytes(file("picture.png")));
 }

@@ -1,5 +1,6 @@
 #include "colours/color_table.h"
 #include "colours/palette.h"
+#include "support/files.h"
 #include "support/test_paths.h"
 
 #include <QCoreApplication>
@@ -11,21 +12,9 @@
 
 #include <fstream>
 #include <set>
-#include <sstream>
 
 using namespace tesselka;
-
-namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-} // namespace
+using tesselka::test::ReadFile;
 
 TEST(CollapseSpaces, KeepsOneSpaceOfEveryRunAndLeavesTabs)
 {

@@ -1,9 +1,6 @@
 // The real window's commands: each save offers a name of its own kind in its own folder
 // and says what it wrote; a long command shows that it is busy and can be cancelled.
-#include "app/form1.h"
-#include "app/form2.h"
-#include "app/form3.h"
-#include "support/scripted_platform.h"
+#include "support/main_window.h"
 #include "support/test_paths.h"
 #include "widgets/img_view32.h"
 
@@ -20,7 +17,6 @@
 #include <gtest/gtest.h>
 
 using namespace tesselka;
-using tesselka::test::ScriptedPlatform;
 
 namespace {
 
@@ -47,17 +43,10 @@ const SaveCase Saves[] = {
      "Settings saved to %1/aitzgorri.ini"},
 };
 
-struct Windows
+struct Windows : test::MainWindow
 {
-    ScriptedPlatform platform;
-    TForm1 form{platform, QCoreApplication::applicationDirPath()};
-    TForm2 form2{&form};
-    TForm3 form3{&form};
-
     Windows()
     {
-        form.SetDialogs(&form2, &form3);
-        form.show();
         // Make Map answers with its "Save Map" button; Make LDraw with OK.
         platform.modalAnswer = [this](QDialog& dialog) {
             if (&dialog != &form2)
@@ -108,7 +97,7 @@ TEST(Commands, SavesOfferTheirOwnKindAfterEveryOtherAndSayWhatTheyWrote)
         w.form.Edit2->setText(QStringLiteral("16"));
         w.form.BitBtn2->click();
         w.form.BitBtn10->click();
-        ASSERT_EQ(w.form.Stage, 2);
+        ASSERT_EQ(w.form.Stage, StageMosaic);
 
         const int order[] = {0, 4, 3, 4, 2, 4, 1, 4, 0, 3, 2, 3, 1, 3, 0, 2, 1, 2, 0, 1, 0};
         bool used[SaveKindCount] = {};
@@ -155,7 +144,7 @@ TEST(Commands, CancelledDitherLeavesThePreviousState)
     w.form.Edit2->setText(QStringLiteral("16"));
     w.form.BitBtn2->click();
     w.form.BitBtn10->click();
-    ASSERT_EQ(w.form.Stage, 2);
+    ASSERT_EQ(w.form.Stage, StageMosaic);
     const Bitmap32 studs = w.form.StudImage, view = w.form.image1->Bitmap();
     const QString scaling = w.form.Label5->text();
 
@@ -168,12 +157,12 @@ TEST(Commands, CancelledDitherLeavesThePreviousState)
     EXPECT_EQ(w.form.StudImage, studs);
     EXPECT_EQ(w.form.image1->Bitmap(), view);
     EXPECT_EQ(w.form.Label5->text(), scaling);
-    EXPECT_EQ(w.form.Stage, 2);
+    EXPECT_EQ(w.form.Stage, StageMosaic);
     EXPECT_EQ(w.form.StatusBar1->currentMessage(), QStringLiteral("Dither Image cancelled"));
     EXPECT_TRUE(w.platform.messages.empty());
 
     w.platform.cancelAtStep = -1;
     w.form.BitBtn2->click();
-    EXPECT_EQ(w.form.Stage, 1);
+    EXPECT_EQ(w.form.Stage, StageDithered);
     EXPECT_EQ(w.form.StudImage.Width(), 20);
 }

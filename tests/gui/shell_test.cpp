@@ -57,11 +57,11 @@ protected:
 TEST_F(ShellTest, CreationThenFirstShowing)
 {
     form = std::make_unique<TForm1>(platform, QCoreApplication::applicationDirPath());
-    EXPECT_EQ(form->Stage, -1);
+    EXPECT_EQ(form->Stage, StageCreated);
     EXPECT_EQ(form->DitherSettings.kind, DitherNearest);
     EXPECT_EQ(form->DitherSettings.reductionBits, 8);
     form->show();
-    EXPECT_EQ(form->Stage, 0);
+    EXPECT_EQ(form->Stage, StagePicture);
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(form->SourcePicture.Width(), 321);
     EXPECT_EQ(form->SourcePicture.Height(), 94);
@@ -108,7 +108,7 @@ TEST_F(ShellTest, MissingColourTableInformsAndKeepsDesignedColours)
               MissingColorTableText(ColorTablePlaces(empty.path().toStdString())));
     EXPECT_FALSE(form->ColorTableRead);
     EXPECT_EQ(form->PalettePanels[0]->Color(), 204u);
-    EXPECT_EQ(form->Stage, 0);
+    EXPECT_EQ(form->Stage, StagePicture);
     for (const ColorSlot& slot : form->ColorSlots)
         EXPECT_EQ(slot.Code, -1);
 }
@@ -138,7 +138,7 @@ TEST_F(ShellTest, LowColourDepthWarns)
     EXPECT_EQ(platform.messages[0].text,
               QStringLiteral("You are running in 16 bit color depth mode.\n\rTesselka needs to be run in 32 bit "
                              "color depth mode."));
-    EXPECT_EQ(form->Stage, 0);
+    EXPECT_EQ(form->Stage, StagePicture);
 }
 
 TEST_F(ShellTest, StyleSetsTheCellShape)
@@ -298,7 +298,7 @@ TEST_F(ShellTest, PictureSavesOfferPngAndLeaveLdrForModels)
     Open();
     form->StudImage = Bitmap32(2, 2);
     form->StudImage.Clear(clWhite32);
-    form->Stage = 1;
+    form->Stage = StageDithered;
     for (QPushButton* save : {form->Button2, form->Button12}) {
         save->click(); // cancelled: no answer queued
         ASSERT_FALSE(platform.fileDialogsShown.empty());

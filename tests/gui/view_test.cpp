@@ -42,10 +42,10 @@ protected:
             for (int x = 0; x < 40; ++x)
                 studs.SetColorAt(x, y, Colours[(x * 7 + y * 3) % 4]);
         form->StudImage = studs;
-        form->Stage = 1;
+        form->Stage = StageDithered;
         form->sbScale->setValue(2);
         form->BitBtn10->click();
-        ASSERT_EQ(form->Stage, 2);
+        ASSERT_EQ(form->Stage, StageMosaic);
     }
     ImgView32& View() { return *form->image1; }
     TColor StudAt(QPoint cell) { return TColor(form->StudImage.ColorAt(cell.x(), cell.y())); }

@@ -66,18 +66,18 @@ TEST_F(PicturesTest, LoadImageShowsThePictureUnadjustedOrKeepsItOnFailure)
 {
     form->Contrast->setValue(80); // tone settings stay, but are not applied on loading
     GiveOverlay();
-    form->Stage = 2;
+    form->Stage = StageMosaic;
     Load("rgb8.png");
     const Bitmap32 file = LoadPicture(Picture("rgb8.png").toStdString());
     EXPECT_EQ(form->image1->Bitmap(), file);
     EXPECT_EQ(form->SourcePicture, file);
     EXPECT_EQ(form->WorkPicture, file);
-    EXPECT_EQ(form->Stage, 0);
+    EXPECT_EQ(form->Stage, StagePicture);
     EXPECT_EQ(form->image1->LayerCount(), 0);
     EXPECT_EQ(form->OverlayLayer, nullptr);
     EXPECT_FALSE(form->LayerOpacity->isEnabled());
 
-    form->Stage = 2;
+    form->Stage = StageMosaic;
     GiveOverlay();
     platform.fileAnswers.push_back(std::nullopt);
     form->BitBtn1->click();
@@ -92,7 +92,7 @@ TEST_F(PicturesTest, LoadImageShowsThePictureUnadjustedOrKeepsItOnFailure)
         EXPECT_EQ(form->image1->Bitmap(), file);
         EXPECT_EQ(form->SourcePicture, file);
         EXPECT_EQ(form->WorkPicture, file);
-        EXPECT_EQ(form->Stage, 2);
+        EXPECT_EQ(form->Stage, StageMosaic);
         // The layers were removed before the read failed.
         EXPECT_EQ(form->image1->LayerCount(), 0);
         EXPECT_EQ(form->OverlayLayer, nullptr);
@@ -116,7 +116,7 @@ TEST(PicturesStartTest, StoredToneSettingsKeepTheStartPicture)
     EXPECT_EQ(form.image1->Bitmap(), start);
     EXPECT_EQ(form.SourcePicture, start);
     EXPECT_EQ(form.WorkPicture, start);
-    EXPECT_EQ(form.Stage, 0);
+    EXPECT_EQ(form.Stage, StagePicture);
 
     form.CheckBox45->setChecked(false);
     Bitmap32 expected;
@@ -143,10 +143,10 @@ TEST_F(PicturesTest, EachControlFeedsItsOwnSetting)
     EXPECT_EQ(form->image1->Bitmap(), expected);
     EXPECT_EQ(form->SourcePicture, source); // recomputations never accumulate
 
-    form->Stage = 1;
+    form->Stage = StageDithered;
     for (QPushButton* reset : {form->Button6, form->Button7, form->Button8, form->Button9, form->Button10})
         reset->click();
-    EXPECT_EQ(form->Stage, 0);
+    EXPECT_EQ(form->Stage, StagePicture);
     AdjustTone(source, expected, {.splitlight = 2, .invert = true});
     EXPECT_EQ(form->WorkPicture, expected);
 
@@ -170,7 +170,7 @@ TEST_F(PicturesTest, OriginalImageRecomputesOncePerChangedControl)
     EXPECT_EQ(platform.messages.size(), 3u);
     EXPECT_EQ(form->image1->Bitmap(), source);
     EXPECT_EQ(form->WorkPicture, source);
-    EXPECT_EQ(form->Stage, 0);
+    EXPECT_EQ(form->Stage, StagePicture);
     EXPECT_EQ(form->image1->LayerCount(), 0);
     EXPECT_EQ(form->OverlayLayer, nullptr);
 
@@ -208,13 +208,13 @@ TEST_F(PicturesTest, LoadDitheredImageScalesToTheGrid)
     for (int i = 0; i < 32; ++i)
         EXPECT_TRUE(colours.count(form->StudImage.Bits()[i]));
     EXPECT_EQ(form->Label5->text(), QStringLiteral("Wd=4 Ht=8 Ratio=1.33333333333333"));
-    EXPECT_EQ(form->Stage, 1);
+    EXPECT_EQ(form->Stage, StageDithered);
     EXPECT_TRUE(form->MixStudImage.Empty());
     EXPECT_EQ(form->image1->LayerCount(), 1); // layers are left alone
 
     // A bad width stops the scaling: grid, label and stage stay.
     const Bitmap32 grid = form->StudImage;
-    form->Stage = 2;
+    form->Stage = StageMosaic;
     for (const char* width : {"", "99999999"}) {
         form->Edit2->setText(QString::fromLatin1(width));
         platform.messages.clear();
@@ -223,7 +223,7 @@ TEST_F(PicturesTest, LoadDitheredImageScalesToTheGrid)
         ASSERT_EQ(platform.messages.size(), 1u) << width;
         EXPECT_EQ(form->StudImage, grid);
         EXPECT_EQ(form->Label5->text(), QStringLiteral("Wd=4 Ht=8 Ratio=1.33333333333333"));
-        EXPECT_EQ(form->Stage, 2);
+        EXPECT_EQ(form->Stage, StageMosaic);
     }
     EXPECT_EQ(platform.LastMessage(),
               QStringLiteral("The mosaic width must be between 0 and 4000 studs (not 99999999)"));
@@ -237,7 +237,7 @@ TEST_F(PicturesTest, LoadDitheredImageScalesToTheGrid)
         QStringLiteral("There is no stud-mix grid for this mosaic: press \"Dither Image\" with this style first."));
     EXPECT_EQ(form->image1->Bitmap(), shown);
     EXPECT_EQ(form->image1->LayerCount(), 1);
-    EXPECT_EQ(form->Stage, 2);
+    EXPECT_EQ(form->Stage, StageMosaic);
 }
 
 TEST_F(PicturesTest, SaveCurrentImageWritesTheViewWithoutLayers)

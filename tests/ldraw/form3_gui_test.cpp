@@ -57,7 +57,7 @@ TEST(MakeLDraw, RefusalsAndCancels)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("m.ldr"));
 
-    w.form.Stage = 0;
+    w.form.Stage = StagePicture;
     w.platform.fileAnswers.push_back(path);
     w.form.BitBtn8->click();
     ASSERT_EQ(w.platform.messages.size(), 1u);
@@ -65,7 +65,7 @@ TEST(MakeLDraw, RefusalsAndCancels)
               QStringLiteral("I can not make the LDraw file till you have pressed the \"Make Mosaic\" button."));
     EXPECT_EQ(w.platform.modalCount, 0);
 
-    w.form.Stage = 1;
+    w.form.Stage = StageDithered;
     w.platform.modalAnswer = [](QDialog&) { return false; };
     w.form.BitBtn8->click();
     EXPECT_EQ(w.platform.modalCount, 1);
@@ -90,7 +90,7 @@ TEST(MakeLDraw, WritesTheStylesFilesWithTheTickedSizes)
 {
     Windows w;
     QTemporaryDir dir;
-    w.form.Stage = 2;
+    w.form.Stage = StageMosaic;
     w.form.ComboBox1->setCurrentText(QStringLiteral("1x Plates - studs up"));
     w.platform.modalAnswer = [](QDialog& dialog) {
         auto& form3 = static_cast<TForm3&>(dialog);

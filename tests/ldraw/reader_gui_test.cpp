@@ -23,7 +23,7 @@ TEST(LoadLDrawFile, AModelTheWindowWroteComesBack)
     form.ComboBox1Change();
     form.Edit2->setText(QStringLiteral("30"));
     form.BitBtn2->click(); // the start picture, dithered
-    ASSERT_EQ(form.Stage, 1);
+    ASSERT_EQ(form.Stage, StageDithered);
     const Bitmap32 studs = form.StudImage;
     const int sourceWidth = form.SourcePicture.Width();
 
@@ -48,7 +48,7 @@ TEST(LoadLDrawFile, AModelTheWindowWroteComesBack)
     EXPECT_EQ(form.Edit2->text(), QStringLiteral("30"));
     EXPECT_EQ(form.ComboBox1->currentText(), QStringLiteral("1x Bricks - studs out"));
     EXPECT_EQ(form.CellHeight, 5);
-    EXPECT_EQ(form.Stage, 1); // a load does not change the stage
+    EXPECT_EQ(form.Stage, StageDithered); // a load does not change the stage
     // The view and the working pictures show the studs as solid blocks.
     EXPECT_EQ(form.SourcePicture.Width(), sourceWidth);
     EXPECT_TRUE(form.image1->Bitmap() == form.SourcePicture);

@@ -5,6 +5,7 @@
 #include "map/map_files.h"
 #include "map/totals_sheet.h"
 #include "map_test_support.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,14 +17,6 @@ using namespace tesselka;
 using namespace tesselka::test;
 
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
 
 struct MapState
 {
@@ -77,12 +70,12 @@ TEST(MapFiles, SavesEveryPanelTheTotalsAndTheText)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
               QStringList({"map.txt", "map_1-1.png", "map_1-2.png", "map_total.png"}));
     EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{1, 2}, {2, 2}}));
-    EXPECT_EQ(ReadAll(dir.filePath("map.txt")), QByteArray("Panel 1,1\tBright_Red\t4\t640\t255\r\n"
-                                                           "Panel 1,1\tBlue\t12\t0\t16711680\r\n"
-                                                           "Panel 1,2\tBright_Red\t4\t60\t255\r\n"
-                                                           "Panel 1,2\tBlue\t12\t100\t16711680\r\n"
-                                                           "TOTALS\tBright_Red\t4\t700\t255\r\n"
-                                                           "TOTALS\tBlue\t12\t100\t16711680\r\n"));
+    EXPECT_EQ(ReadBytes(dir.filePath("map.txt")), QByteArray("Panel 1,1\tBright_Red\t4\t640\t255\r\n"
+                                                             "Panel 1,1\tBlue\t12\t0\t16711680\r\n"
+                                                             "Panel 1,2\tBright_Red\t4\t60\t255\r\n"
+                                                             "Panel 1,2\tBlue\t12\t100\t16711680\r\n"
+                                                             "TOTALS\tBright_Red\t4\t700\t255\r\n"
+                                                             "TOTALS\tBlue\t12\t100\t16711680\r\n"));
     // The window's state after a save describes the last panel and the whole mosaic.
     EXPECT_EQ(state.table[4].Count, 700);
     EXPECT_EQ(state.totalsList.size(), 6);

@@ -28,7 +28,7 @@ struct Windows : MainWindow
     void Dither()
     {
         form.BitBtn2->click(); // the start picture, 96 studs wide
-        ASSERT_GE(form.Stage, 1);
+        ASSERT_GE(form.Stage, StageDithered);
     }
 
     // Make Map answered with the "Save Map" button and `answer` in the file dialog.

@@ -42,7 +42,7 @@ protected:
     void Dithered(const Bitmap32& studs)
     {
         form->StudImage = studs;
-        form->Stage = 1;
+        form->Stage = StageDithered;
     }
     void Style(const char* style)
     {
@@ -89,7 +89,7 @@ TEST_F(MosaicWindowTest, BeforeDitherMakeMosaicAndExportRefuse)
     ASSERT_FALSE(platform.messages.empty());
     EXPECT_EQ(platform.messages.front().kind, MessageKind::Information);
     EXPECT_EQ(platform.messages.front().text, NoDither);
-    EXPECT_EQ(form->Stage, 0);
+    EXPECT_EQ(form->Stage, StagePicture);
     EXPECT_EQ(form->image1->Bitmap(), before);
 
     platform.messages.clear();
@@ -111,7 +111,7 @@ TEST_F(MosaicWindowTest, MakeMosaicDrawsTheViewAndAnOverlayOfThePicture)
 
     form->BitBtn10->click();
     EXPECT_TRUE(platform.messages.empty());
-    EXPECT_EQ(form->Stage, 2);
+    EXPECT_EQ(form->Stage, StageMosaic);
     EXPECT_EQ(form->ViewWidth, 20);
     EXPECT_EQ(form->ViewHeight, 6);
     EXPECT_EQ(form->image1->Bitmap(), FullRender());
@@ -145,7 +145,7 @@ TEST_F(MosaicWindowTest, ScaleAndGridChangesRedrawOnlyOnceAMosaicExists)
     const Bitmap32 before = form->image1->Bitmap();
     form->sbScale->setValue(2);
     EXPECT_EQ(form->Label3->text(), QStringLiteral("Scale x2"));
-    EXPECT_EQ(form->Stage, 1);
+    EXPECT_EQ(form->Stage, StageDithered);
     EXPECT_EQ(form->image1->Bitmap(), before);
 
     form->BitBtn10->click();
@@ -188,7 +188,7 @@ TEST_F(MosaicWindowTest, CtrlFillsAndUndoActsWithTheScaleInForce)
     Press(QPoint(1, 1));
     Release(QPoint(1, 1));
     ASSERT_EQ(StudAt(0, 0), Red);
-    form->Stage = 0;
+    form->Stage = StagePicture;
     const Bitmap32 shown = form->image1->Bitmap();
     form->Button3->click();
     EXPECT_EQ(StudAt(0, 0), Yellow);
@@ -347,7 +347,7 @@ TEST_F(MosaicWindowTest, TooLargeViewIsRefusedAndNothingIsLeftToEdit)
     ASSERT_FALSE(platform.messages.empty());
     EXPECT_EQ(platform.messages.back().kind, MessageKind::Error);
     EXPECT_TRUE(platform.LastMessage().contains(QStringLiteral("megapixels"))) << platform.LastMessage().toStdString();
-    EXPECT_EQ(form->Stage, 1);
+    EXPECT_EQ(form->Stage, StageDithered);
     EXPECT_TRUE(form->image1->Bitmap().Empty());
     EXPECT_EQ(form->OverlayLayer, nullptr);
     Press(QPoint(3, 3));
@@ -358,11 +358,11 @@ TEST_F(MosaicWindowTest, TooLargeViewIsRefusedAndNothingIsLeftToEdit)
 TEST_F(MosaicWindowTest, DitherMakeMosaicPaintAndUndoThroughTheRealButtons)
 {
     form->BitBtn2->click(); // the start picture, 96 studs wide
-    ASSERT_EQ(form->Stage, 1) << platform.LastMessage().toStdString();
+    ASSERT_EQ(form->Stage, StageDithered) << platform.LastMessage().toStdString();
     const Bitmap32 dithered = form->StudImage;
     form->CheckBox42->setChecked(true);
     form->BitBtn10->click();
-    ASSERT_EQ(form->Stage, 2);
+    ASSERT_EQ(form->Stage, StageMosaic);
     EXPECT_EQ(form->ViewWidth, 96 * 5);
     EXPECT_EQ(form->image1->Bitmap(), FullRender());
 

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "formats/picture_io.h"
+#include "support/files.h"
 #include "support/test_paths.h"
 
 #include <QFile>
@@ -11,21 +12,12 @@
 #include <zlib.h>
 
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 using namespace tesselka;
+using tesselka::test::ReadFile;
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 Bitmap32 Pattern(int w, int h, uint32_t seed)
 {

@@ -1,6 +1,7 @@
 // Save Project and Open Project in the window: a project reopens to the same view,
 // grids and undo, and a damaged one leaves the current work alone.
 #include "app/form1.h"
+#include "support/files.h"
 #include "support/scripted_platform.h"
 #include "support/test_paths.h"
 #include "widgets/img_view32.h"
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 using namespace tesselka;
+using tesselka::test::CopyColorTable;
 using tesselka::test::ScriptedPlatform;
 
 namespace {
@@ -34,8 +36,7 @@ struct Window
 
     Window()
     {
-        QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/ldconfig.ldr"),
-                    dir.filePath(QStringLiteral("ldconfig.ldr")));
+        CopyColorTable(dir.path());
         form = std::make_unique<TForm1>(platform, dir.path());
         form->show();
     }

@@ -51,11 +51,11 @@ protected:
 
 TEST_F(DitherStep, DithersTheStartPictureRightAfterStartUp)
 {
-    ASSERT_EQ(form.Stage, 0);
+    ASSERT_EQ(form.Stage, StagePicture);
     ASSERT_FALSE(form.WorkPicture.Empty());
     form.BitBtn2->click();
 
-    EXPECT_EQ(form.Stage, 1);
+    EXPECT_EQ(form.Stage, StageDithered);
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(form.DitherSettings.kind, DitherStucki); // dm2 is checked at start
     EXPECT_EQ(form.PaletteCount, TickedBoxes());
@@ -122,14 +122,14 @@ TEST_F(DitherStep, FailuresKeepWhatTheStepDidNotReach)
 
     // An empty width box stops at the scaling: the grid, the view, the strip, the colour
     // list that goes with them and Stage stay; the dither settings hold the new values.
-    form.Stage = 0; // as after a tone change
+    form.Stage = StagePicture; // as after a tone change
     form.Edit2->setText(QString());
     form.dm7->setChecked(true);
     form.BitBtn9->click();
     form.PaletteBoxes[0]->setChecked(true);
     form.BitBtn2->click();
     EXPECT_EQ(platform.LastMessage(), QStringLiteral("'' is not a valid integer value"));
-    EXPECT_EQ(form.Stage, 0);
+    EXPECT_EQ(form.Stage, StagePicture);
     EXPECT_TRUE(form.StudImage == grid);
     EXPECT_TRUE(form.image1->Bitmap() == shown);
     EXPECT_TRUE(form.PaletteStrip() == strip);
@@ -143,7 +143,7 @@ TEST_F(DitherStep, FailuresKeepWhatTheStepDidNotReach)
     form.BitBtn2->click();
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(form.PaletteCount, 0);
-    EXPECT_EQ(form.Stage, 1);
+    EXPECT_EQ(form.Stage, StageDithered);
     EXPECT_TRUE(form.image1->Bitmap().Empty());
     EXPECT_TRUE(form.StudImage == grid);
 }
@@ -161,7 +161,7 @@ TEST_F(DitherStep, TallPictureNeedsOnlyTheGridsTheStyleShows)
     form.ComboBox1Change();
     form.BitBtn2->click();
     EXPECT_TRUE(platform.messages.empty()) << platform.LastMessage().toStdString();
-    EXPECT_EQ(form.Stage, 1);
+    EXPECT_EQ(form.Stage, StageDithered);
     EXPECT_EQ(form.StudImage.Width(), 100);
     EXPECT_NEAR(form.StudImage.Height(), 70000, 1);
     EXPECT_TRUE(form.MixStudImage.Empty());
@@ -178,7 +178,7 @@ TEST_F(DitherStep, TallPictureNeedsOnlyTheGridsTheStyleShows)
         step->click();
         EXPECT_TRUE(platform.LastMessage().startsWith(QStringLiteral("A mosaic 100 studs wide would be too tall")))
             << platform.LastMessage().toStdString();
-        EXPECT_EQ(form.Stage, 1);
+        EXPECT_EQ(form.Stage, StageDithered);
         EXPECT_TRUE(form.StudImage == grid);
         EXPECT_TRUE(form.MixStudImage.Empty());
         EXPECT_TRUE(form.image1->Bitmap() == shown);
@@ -196,7 +196,7 @@ TEST_F(DitherStep, AutoDitherRunsOncePerChangedPaletteBox)
     form.BitBtn5->click(); // All: every box that was not ticked changes
     EXPECT_EQ(form.image1->Revision() - revision, uint64_t(PaletteSize - before));
     EXPECT_EQ(form.PaletteCount, PaletteSize);
-    EXPECT_EQ(form.Stage, 1);
+    EXPECT_EQ(form.Stage, StageDithered);
 
     // Ticking a box that is already ticked changes nothing and does not dither.
     const uint64_t afterAll = form.image1->Revision();

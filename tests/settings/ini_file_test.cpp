@@ -1,31 +1,17 @@
 #include "common/error.h"
 #include "settings/ini_file.h"
+#include "support/files.h"
 
 #include <QTemporaryDir>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using namespace tesselka;
-
-namespace {
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-} // namespace
+using tesselka::test::ReadFile;
+using tesselka::test::WriteFile;
 
 TEST(IniFile, ReadsKeysOfTheirOwnSectionOnly)
 {
@@ -106,7 +92,7 @@ TEST(IniFile, LoadAndSaveGuardTheUsersFile)
     IniFile ini;
     ini.Write("S", "k", "v");
     ini.Save(path);
-    EXPECT_EQ(ReadAll(path), "[S]\r\nk=v\r\n");
+    EXPECT_EQ(ReadFile(path), "[S]\r\nk=v\r\n");
     EXPECT_EQ(IniFile::Load(path).Read("S", "k"), "v");
 
     // Read-only: refused, even for a user whose rights would let the write through.
@@ -118,11 +104,11 @@ TEST(IniFile, LoadAndSaveGuardTheUsersFile)
     } catch (const IoError& e) {
         EXPECT_EQ(std::string(e.what()), path + " is read-only");
     }
-    EXPECT_EQ(ReadAll(path), "[S]\r\nk=v\r\n");
+    EXPECT_EQ(ReadFile(path), "[S]\r\nk=v\r\n");
     ::chmod(path.c_str(), 0644);
 
     // Too large: refused before it is read.
-    WriteAll(path, std::string(IniFile::MaxFileSize + 1, '\n'));
+    WriteFile(path, std::string(IniFile::MaxFileSize + 1, '\n'));
     EXPECT_THROW(IniFile::Load(path), Error);
     // A folder is no settings file.
     EXPECT_THROW(IniFile::Load(dir.path().toStdString()), IoError);

@@ -2,6 +2,7 @@
 #include "app/form2.h"
 #include "app/form3.h"
 #include "app/form_storage.h"
+#include "support/files.h"
 #include "support/scripted_platform.h"
 #include "widgets/img_view32.h"
 
@@ -20,6 +21,8 @@
 #include <sys/stat.h>
 
 using namespace tesselka;
+using tesselka::test::CopyColorTable;
+using tesselka::test::ReadBytes;
 using tesselka::test::ScriptedPlatform;
 
 namespace {
@@ -33,19 +36,13 @@ protected:
     void SetUp() override
     {
         QApplication::setQuitOnLastWindowClosed(false);
-        QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/ldconfig.ldr"),
-                    dir.filePath(QStringLiteral("ldconfig.ldr")));
+        CopyColorTable(dir.path());
         platform.settingsFile = Ini();
     }
 
     QString Ini() const { return dir.filePath(QStringLiteral("Tesselka.ini")); }
     std::unique_ptr<TForm1> Form() { return std::make_unique<TForm1>(platform, dir.path()); }
 
-    static QByteArray Read(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     static void Write(const QString& path, const QByteArray& bytes)
     {
         QFile f(path);
@@ -98,7 +95,7 @@ TEST_F(SettingsTest, FirstCloseWritesTheWholeSectionInOrder)
                        "Saturation_Position=0", "Splitlight_Position=0", "LayerOpacity_Position=0", "dm1_Checked=False",
                        "dm2_Checked=True", "dm3_Checked=False", "dm4_Checked=False", "dm5_Checked=False",
                        "dm6_Checked=False", "dm7_Checked=False", "MatchBox_Text=RGB"});
-    EXPECT_EQ(Read(Ini()).toStdString(), expected.toStdString());
+    EXPECT_EQ(ReadBytes(Ini()).toStdString(), expected.toStdString());
 }
 
 TEST_F(SettingsTest, EveryMainWindowPropertySurvivesARestart)
@@ -156,7 +153,7 @@ TEST_F(SettingsTest, EveryMainWindowPropertySurvivesARestart)
     // Tone sliders restored before the first showing leave the start picture alone.
     EXPECT_EQ(form->SourcePicture.Width(), 321);
     EXPECT_EQ(form->SourcePicture.Height(), 94);
-    EXPECT_EQ(form->Stage, 0);
+    EXPECT_EQ(form->Stage, StagePicture);
 }
 
 TEST_F(SettingsTest, DialogRestoresOnEveryShowingAndSavesWhenItCloses)
@@ -171,7 +168,7 @@ TEST_F(SettingsTest, DialogRestoresOnEveryShowingAndSavesWhenItCloses)
     Write(Ini(), Lines({"[TForm3]", "plate1x10_Checked=True", "brick2x8_Checked=True"}));
     form3.Box(PartBox::plate2x4)->setChecked(true);
     form->close();
-    EXPECT_FALSE(Read(Ini()).contains("plate2x4"));
+    EXPECT_FALSE(ReadBytes(Ini()).contains("plate2x4"));
 
     form3.show();
     EXPECT_TRUE(form3.Box(PartBox::plate1x10)->isChecked());
@@ -180,7 +177,7 @@ TEST_F(SettingsTest, DialogRestoresOnEveryShowingAndSavesWhenItCloses)
     form3.Box(PartBox::brick2x8)->setChecked(false);
     form3.WantedListBox->setChecked(true);
     form3.reject();
-    const QByteArray saved = Read(Ini());
+    const QByteArray saved = ReadBytes(Ini());
     EXPECT_TRUE(saved.contains("\r\nbrick2x8_Checked=False\r\n"));
     EXPECT_TRUE(saved.contains("\r\nplate2x4_Checked=True\r\n"));
     EXPECT_TRUE(saved.contains("\r\nPartsListBox_Checked=False\r\nWantedListBox_Checked=True\r\n"));
@@ -210,7 +207,7 @@ TEST_F(SettingsTest, MakeMapDialogKeepsItsOptionsAndColours)
     form2.reject();
     // Keys already in the file are overwritten where they stand, the others follow in
     // list order.
-    const QByteArray text = Read(Ini());
+    const QByteArray text = ReadBytes(Ini());
     EXPECT_TRUE(text.startsWith(Lines(
         {"[TForm2]", "ComboBox2_Text=32x32", "CheckBox44_Checked=True", "CheckBox42_Color=255", "FormVersion=0"})));
     EXPECT_TRUE(text.endsWith(
@@ -253,7 +250,7 @@ TEST_F(SettingsTest, SaveKeepsOtherSectionsAndKeys)
     EXPECT_EQ(form->Edit2->text(), QStringLiteral("64"));
     form->Edit2->setText(QStringLiteral("80"));
     form->close();
-    const QByteArray text = Read(Ini());
+    const QByteArray text = ReadBytes(Ini());
     EXPECT_TRUE(text.startsWith(Lines({"; written by hand", "[Other]", "key=value", "[TForm1]", "Edit2_Text=80",
                                        "Unknown=kept", "sbScale_Position=3", "FormVersion=0"})));
     EXPECT_TRUE(text.endsWith(Lines({"MatchBox_Text=RGB", "", "[TForm3]", "plate1x2_Checked=False"})));
@@ -286,7 +283,7 @@ TEST_F(SettingsTest, LoadSettingsFiresHandlersOnlyForChangedValues)
     EXPECT_EQ(toggles, 2);
     EXPECT_EQ(slides, 1);
     EXPECT_TRUE(form->PaletteBoxes[1]->isChecked() && form->PaletteBoxes[2]->isChecked());
-    EXPECT_EQ(form->Stage, 1); // dithered by the chain
+    EXPECT_EQ(form->Stage, StageDithered); // dithered by the chain
     EXPECT_EQ(form->ComboBox1->currentText(), QStringLiteral("1x Plates - stud mix"));
     EXPECT_EQ(form->CellHeight, 2); // the cell shape follows the loaded style
     EXPECT_EQ(form->Edit2->text(), QStringLiteral("48"));
@@ -294,10 +291,10 @@ TEST_F(SettingsTest, LoadSettingsFiresHandlersOnlyForChangedValues)
     EXPECT_TRUE(form->dm2->isChecked());
     EXPECT_TRUE(platform.messages.empty()) << platform.LastMessage().toStdString();
     // The storage is back on the settings file: closing writes there only.
-    const QByteArray chosen = Read(file);
+    const QByteArray chosen = ReadBytes(file);
     form->close();
-    EXPECT_EQ(Read(file), chosen);
-    EXPECT_TRUE(Read(Ini()).contains("\r\nLayerOpacity_Position=12\r\n"));
+    EXPECT_EQ(ReadBytes(file), chosen);
+    EXPECT_TRUE(ReadBytes(Ini()).contains("\r\nLayerOpacity_Position=12\r\n"));
 }
 
 TEST_F(SettingsTest, SaveSettingsWritesTheChosenFileOnly)
@@ -314,9 +311,9 @@ TEST_F(SettingsTest, SaveSettingsWritesTheChosenFileOnly)
     EXPECT_EQ(platform.fileDialogsShown[1].Filter, QStringLiteral("ini (*.ini)|*.ini"));
     EXPECT_EQ(platform.fileDialogsShown[1].DefaultExt, QStringLiteral("ini"));
     EXPECT_EQ(form->SaveDialog1.DefaultExt, QStringLiteral("ldr"));
-    EXPECT_TRUE(Read(file).contains("\r\nsbScale_Position=4\r\n"));
+    EXPECT_TRUE(ReadBytes(file).contains("\r\nsbScale_Position=4\r\n"));
     // The settings file only remembers the folder of the save.
-    EXPECT_EQ(Read(Ini()), Lines({"[Folders]", ("Settings=" + dir.path().toStdString()).c_str()}));
+    EXPECT_EQ(ReadBytes(Ini()), Lines({"[Folders]", ("Settings=" + dir.path().toStdString()).c_str()}));
     EXPECT_EQ(form->FormStorage1->IniFileName, Ini());
     EXPECT_TRUE(platform.messages.empty());
 }
@@ -380,7 +377,7 @@ TEST_F(SettingsTest, DamagedOrUnusableFileNeverCrashesNorGetsLost)
         EXPECT_EQ(platform.messages[0].kind, MessageKind::Error);
         form->close();
         EXPECT_EQ(platform.messages.size(), 2u);
-        EXPECT_EQ(Read(Ini()), large);
+        EXPECT_EQ(ReadBytes(Ini()), large);
     }
 
     // Read-only: restored, but closing reports the write failure and keeps the file.
@@ -393,5 +390,5 @@ TEST_F(SettingsTest, DamagedOrUnusableFileNeverCrashesNorGetsLost)
     EXPECT_EQ(form->sbScale->value(), 3);
     form->close();
     EXPECT_EQ(platform.LastMessage(), Ini() + QStringLiteral(" is read-only"));
-    EXPECT_EQ(Read(Ini()), mine);
+    EXPECT_EQ(ReadBytes(Ini()), mine);
 }
