@@ -248,6 +248,11 @@ public:
     void MakeMosaic();
     // Draws `studs` with cells of `cell` into the view (the stud-mix pass with mixPass).
     void RenderMosaic(const Bitmap32& studs, CellShape cell, bool mixPass);
+    // RenderMosaic in two steps: the drawing into `view` (false when there is no dither
+    // yet or `progress` cancels) and the showing, which swaps `view` into the view.
+    bool DrawMosaicView(const Bitmap32& studs, CellShape cell, bool mixPass, Bitmap32& view,
+                        const StepProgress& progress = {});
+    void ShowMosaicView(Bitmap32& view, const MosaicRenderSettings& settings);
     void CheckBox42Click(); // grid and scale change
     void LayerOpacityChange();
     void image1MouseEnter();

@@ -35,7 +35,23 @@ void TForm1::BitBtn11Click()
     platform().PrintPreview(this, printer, [this, &job](QPrinter& target) {
         try {
             const BusyCursor busy;
-            PrintMap(job, target);
+            // Composed with counts and sheets of its own, which become the window's only
+            // when the composing ends: a cancel leaves them as they were.
+            ColorTable table = job.colorTable;
+            Bitmap32 panelSheet, totalsSheet;
+            QStringList totalsList;
+            MapJob own{job.studImage,  table,       job.palette, job.paletteCount, job.style, job.cellWidth,
+                       job.cellHeight, job.options, panelSheet,  totalsSheet,      totalsList};
+            const std::unique_ptr<Progress> progress =
+                platform().StartProgress(this, QStringLiteral("Composing the printed map"));
+            if (!PrintMap(own, target, [&progress](int done, int total) { return progress->Step(done, total); })) {
+                ShowStatus(QStringLiteral("Print Map cancelled"));
+                return;
+            }
+            job.colorTable = std::move(table);
+            job.panelSheet = std::move(panelSheet);
+            job.totalsSheet = std::move(totalsSheet);
+            job.totalsList = std::move(totalsList);
         } catch (const std::exception& e) {
             ShowError(e);
         }

@@ -92,9 +92,17 @@ void TForm1::DropMosaicView()
 
 void TForm1::RenderMosaic(const Bitmap32& studs, CellShape cell, bool mixPass)
 {
+    Bitmap32 view;
+    if (DrawMosaicView(studs, cell, mixPass, view))
+        ShowMosaicView(view, CurrentRenderSettings(cell, mixPass));
+}
+
+bool TForm1::DrawMosaicView(const Bitmap32& studs, CellShape cell, bool mixPass, Bitmap32& view,
+                            const StepProgress& progress)
+{
     if (Stage < StageDithered) {
         ShowInfo(NoDitherText);
-        return;
+        return false;
     }
     const MosaicRenderSettings settings = CurrentRenderSettings(cell, mixPass);
     try {
@@ -103,7 +111,18 @@ void TForm1::RenderMosaic(const Bitmap32& studs, CellShape cell, bool mixPass)
         DropMosaicView();
         throw;
     }
-    RenderMosaicView(studs, settings, image1->Bitmap());
+    // The view's own buffer is drawn into only when nothing can cancel.
+    if (!progress) {
+        std::swap(view, image1->Bitmap());
+        RenderMosaicView(studs, settings, view);
+        return true;
+    }
+    return RenderMosaicView(studs, settings, view, progress);
+}
+
+void TForm1::ShowMosaicView(Bitmap32& view, const MosaicRenderSettings& settings)
+{
+    std::swap(image1->Bitmap(), view);
     image1->Changed();
     ViewWidth = image1->Bitmap().Width();
     ViewHeight = image1->Bitmap().Height();
@@ -147,6 +166,35 @@ void TForm1::MakeMosaic()
         ShowError(e);
         return;
     }
+    // Both passes are drawn into pictures of their own first, so that a cancel leaves
+    // the view, its layers and the stage as they were.
+    const bool studMix = UsesStudMix(MosaicStyle().toStdString());
+    Bitmap32 mixView, view;
+    bool drawn = false;
+    try {
+        if (Stage >= StageDithered) {
+            const std::unique_ptr<Progress> progress =
+                platform().StartProgress(this, QStringLiteral("Making the mosaic"));
+            const int passes = studMix ? 2 : 1;
+            const auto pass = [&progress, passes](int n) {
+                return [&progress, passes, n](int done, int total) {
+                    return progress->Step(n * total + done, passes * total);
+                };
+            };
+            if ((studMix && !DrawMosaicView(MixStudImage, StudMixCell, true, mixView, pass(0))) ||
+                !DrawMosaicView(StudImage, {CellWidth, CellHeight}, false, view, pass(passes - 1))) {
+                ShowStatus(QStringLiteral("Make Mosaic cancelled"));
+                return;
+            }
+            drawn = true;
+        }
+    } catch (const Error& e) {
+        // The view was too large: it has gone, and with it the overlay.
+        image1->ClearLayers();
+        OverlayLayer = nullptr;
+        ShowError(e);
+        return;
+    }
     if (Stage >= StagePicture) {
         image1->ClearLayers();
         OverlayLayer = nullptr;
@@ -154,16 +202,18 @@ void TForm1::MakeMosaic()
     LayerOpacity->setEnabled(true);
     BitmapLayer* layer = nullptr;
     try {
-        const bool studMix = UsesStudMix(MosaicStyle().toStdString());
-        Bitmap32 mixView;
-        if (studMix) {
-            // The mix picture is drawn with standing cells, by the very same renderer.
-            RenderMosaic(MixStudImage, StudMixCell, true);
-            mixView = image1->Bitmap();
-        }
         // A refusal (no dither yet) shows its message; the overlay is still laid over
         // whatever the view shows, as the steps after it do not depend on it.
-        RenderMosaic(StudImage, {CellWidth, CellHeight}, false);
+        if (drawn) {
+            ShowMosaicView(view, CurrentRenderSettings({CellWidth, CellHeight}, false));
+        } else {
+            // Each pass says so, and the mix pass leaves the view as it was.
+            if (studMix) {
+                ShowInfo(NoDitherText);
+                mixView = image1->Bitmap();
+            }
+            ShowInfo(NoDitherText);
+        }
         layer = image1->AddBitmapLayer();
         layer->Bitmap = SourcePicture;
         if (studMix) {

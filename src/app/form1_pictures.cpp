@@ -23,21 +23,34 @@ void TForm1::BitBtn1Click()
 
 void TForm1::LoadPictureFile(const QString& fileName)
 {
-    // The layers go before the read, so a failed read leaves the view without overlay.
-    image1->ClearLayers();
-    OverlayLayer = nullptr;
-    LayerOpacity->setEnabled(false);
     const BusyCursor busy;
+    // A failed read leaves the view without overlay; a cancelled one leaves everything.
+    const auto dropOverlay = [this] {
+        image1->ClearLayers();
+        OverlayLayer = nullptr;
+        LayerOpacity->setEnabled(false);
+    };
+    Bitmap32 picture;
     try {
-        image1->SetBitmap(LoadPicture(FilePath(fileName)));
-        SourcePicture = image1->Bitmap();
-        WorkPicture = image1->Bitmap();
-        Stage = StagePicture;
-        SetPictureName(fileName);
-        RememberLoadedPicture(fileName);
+        const std::unique_ptr<Progress> progress =
+            platform().StartProgress(this, QStringLiteral("Loading the picture"));
+        if (!LoadPicture(FilePath(fileName), picture,
+                         [&progress](int done, int total) { return progress->Step(done, total); })) {
+            ShowStatus(QStringLiteral("Load Image cancelled"));
+            return;
+        }
     } catch (const std::exception& e) {
+        dropOverlay();
         ShowError(e);
+        return;
     }
+    dropOverlay();
+    image1->SetBitmap(std::move(picture));
+    SourcePicture = image1->Bitmap();
+    WorkPicture = image1->Bitmap();
+    Stage = StagePicture;
+    SetPictureName(fileName);
+    RememberLoadedPicture(fileName);
 }
 
 void TForm1::BitBtn7Click()

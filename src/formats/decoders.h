@@ -6,6 +6,7 @@
 // Every result is opaque: transparent parts are drawn over white, alpha is 255.
 
 #include "common/bitmap32.h"
+#include "common/step_progress.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -15,8 +16,13 @@
 
 namespace tesselka::detail {
 
-Bitmap32 ReadJpeg(const std::string& path);
-Bitmap32 ReadPng(const std::string& path);
+// These two report their rows to `progress` in bands and throw DecodeCancelled, with
+// everything freed, when it cancels.
+Bitmap32 ReadJpeg(const std::string& path, const StepProgress& progress = {});
+Bitmap32 ReadPng(const std::string& path, const StepProgress& progress = {});
+struct DecodeCancelled
+{
+};
 // GIF (first frame), BMP and ICO (largest image) through Qt's readers; `format` is the
 // reader's format name ("gif", "bmp", "ico"), never guessed from the content.
 Bitmap32 ReadWithQt(const std::string& path, const char* format);

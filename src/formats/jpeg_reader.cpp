@@ -1,6 +1,7 @@
 #include "common/error.h"
 #include "formats/decoders.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,7 @@ struct JpegError
     jpeg_error_mgr manager; // first member: libjpeg hands us a pointer to it
     jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool cancelled;
 };
 
 void JpegErrorExit(j_common_ptr cinfo)
@@ -52,8 +54,9 @@ struct JpegHeader
 
 // Everything here is trivially destructible: libjpeg's errors longjmp out of this frame.
 // Phase 1 reads the header only, so the size is checked before any pixel memory exists.
-bool DecodeJpeg(std::FILE* file, JpegError& error, JpegHeader& header, Bitmap32* target)
+bool DecodeJpeg(std::FILE* file, JpegError& error, JpegHeader& header, Bitmap32* target, const StepProgress& progress)
 {
+    error.cancelled = false;
     jpeg_decompress_struct cinfo;
     cinfo.err = jpeg_std_error(&error.manager);
     error.manager.error_exit = JpegErrorExit;
@@ -80,8 +83,16 @@ bool DecodeJpeg(std::FILE* file, JpegError& error, JpegHeader& header, Bitmap32*
     if (cmyk)
         cmykRow =
             (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, cinfo.output_width * 4, 1);
+    // About a hundred reports, each after a band of whole rows.
+    const int rows = int(cinfo.output_height);
+    const int band = std::max(1, rows / 100);
     while (cinfo.output_scanline < cinfo.output_height) {
         const int y = int(cinfo.output_scanline);
+        if (progress && y % band == 0 && !progress(y, rows)) {
+            error.cancelled = true;
+            jpeg_destroy_decompress(&cinfo);
+            return false;
+        }
         TColor32* row = target->Row(y);
         if (!cmyk) {
             JSAMPROW rows[1] = {reinterpret_cast<JSAMPROW>(row)};
@@ -104,12 +115,12 @@ bool DecodeJpeg(std::FILE* file, JpegError& error, JpegHeader& header, Bitmap32*
 
 } // namespace
 
-Bitmap32 ReadJpeg(const std::string& path)
+Bitmap32 ReadJpeg(const std::string& path, const StepProgress& progress)
 {
     std::FILE* file = OpenForReading(path);
     JpegError error;
     JpegHeader header;
-    if (!DecodeJpeg(file, error, header, nullptr)) {
+    if (!DecodeJpeg(file, error, header, nullptr, progress)) {
         std::fclose(file);
         throw Error(std::string("JPEG: ") + error.message);
     }
@@ -121,8 +132,10 @@ Bitmap32 ReadJpeg(const std::string& path)
     }
     Bitmap32 picture(header.width, header.height);
     std::rewind(file);
-    bool ok = DecodeJpeg(file, error, header, &picture);
+    bool ok = DecodeJpeg(file, error, header, &picture, progress);
     std::fclose(file);
+    if (!ok && error.cancelled)
+        throw DecodeCancelled();
     if (!ok)
         throw Error(std::string("JPEG: ") + error.message);
     // Opaque already: the BGRA output fills the fourth byte with 255, and the CMYK

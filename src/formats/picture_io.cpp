@@ -108,16 +108,16 @@ std::string Extension(const std::string& path)
     return path.substr(dot + 1);
 }
 
-} // namespace
-
-Bitmap32 LoadPicture(const std::string& path)
+Bitmap32 Decode(const std::string& path, const StepProgress& progress)
 {
     std::string ext = Extension(path);
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     if (ext == "jpg" || ext == "jpeg")
-        return detail::ReadJpeg(path);
+        return detail::ReadJpeg(path, progress);
     if (ext == "png")
-        return detail::ReadPng(path);
+        return detail::ReadPng(path, progress);
+    if (progress && !progress(0, 1))
+        throw detail::DecodeCancelled();
     if (ext == "bmp" || ext == "dib")
         return detail::ReadWithQt(path, "bmp");
     if (ext == "gif")
@@ -129,6 +129,27 @@ Bitmap32 LoadPicture(const std::string& path)
     if (ext == "wmf")
         return detail::ReadWmf(path);
     throw Error("Unknown picture file extension (." + Extension(path) + ")");
+}
+
+} // namespace
+
+Bitmap32 LoadPicture(const std::string& path)
+{
+    return Decode(path, {});
+}
+
+bool LoadPicture(const std::string& path, Bitmap32& picture, const StepProgress& progress)
+{
+    try {
+        Bitmap32 decoded = Decode(path, progress);
+        // The formats read in one piece count as one step.
+        if (progress && !progress(1, 1))
+            return false;
+        picture = std::move(decoded);
+        return true;
+    } catch (const detail::DecodeCancelled&) {
+        return false;
+    }
 }
 
 void SaveBmp32(const Bitmap32& bitmap, const std::string& path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/bitmap32.h"
+#include "common/step_progress.h"
 #include "formats/png_writer.h"
 
 #include <cstdint>
@@ -19,6 +20,10 @@ namespace tesselka {
 // are allocated), or the file system's text when the file cannot be read. Metafiles are
 // drawn at the size they state, at 96 pixels per inch.
 Bitmap32 LoadPicture(const std::string& path);
+// The same with progress: JPEG and PNG files report bands of rows as they are decoded,
+// the other formats the file as one step. Returns false, with `picture` untouched, when
+// `progress` cancels.
+bool LoadPicture(const std::string& path, Bitmap32& picture, const StepProgress& progress);
 
 // Writes a 32-bit-per-pixel BMP file (bottom-up rows, BI_RGB) through a temporary file,
 // as SavePng does.

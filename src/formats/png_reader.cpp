@@ -19,6 +19,7 @@ struct PngReadError
 {
     jmp_buf jump;
     char message[200] = {};
+    bool cancelled = false;
 };
 
 void PngReadErrorFn(png_structp png, png_const_charp message)
@@ -119,7 +120,8 @@ struct PngHeader
 // Only trivially destructible objects live here: libpng's errors longjmp out of this
 // frame. Phase 1 (target == nullptr) reads the header, so the size is checked before
 // the pixels are allocated.
-bool DecodePng(PngSource& source, PngReadError& error, PngHeader& header, Bitmap32* target)
+bool DecodePng(PngSource& source, PngReadError& error, PngHeader& header, Bitmap32* target,
+               const StepProgress& progress)
 {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, PngReadErrorFn, PngReadWarningFn);
     if (!png) {
@@ -132,10 +134,7 @@ bool DecodePng(PngSource& source, PngReadError& error, PngHeader& header, Bitmap
         std::snprintf(error.message, sizeof error.message, "Out of memory");
         return false;
     }
-    // Changed after setjmp and used after the longjmp, hence volatile.
-    png_bytepp volatile rows = nullptr;
     if (setjmp(error.jump)) {
-        png_free(png, rows);
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
@@ -166,24 +165,32 @@ bool DecodePng(PngSource& source, PngReadError& error, PngHeader& header, Bitmap
         png_set_gray_to_rgb(png);
     png_set_bgr(png);
     png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
-    png_set_interlace_handling(png);
+    const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != png_size_t(header.width) * 4)
         png_error(png, "Unexpected row layout after conversion");
 
-    rows = static_cast<png_bytepp>(png_malloc(png, sizeof(png_bytep) * header.height));
-    for (png_uint_32 y = 0; y < header.height; ++y)
-        rows[y] = reinterpret_cast<png_bytep>(target->Row(int(y)));
-    png_read_image(png, rows);
+    // Row by row, each interlace pass over every row (libpng combines the passes in the
+    // rows themselves), so that progress hears of bands of rows as they come.
+    const int height = int(header.height);
+    const int band = std::max(1, height / 100);
+    for (int pass = 0; pass < passes; ++pass)
+        for (int y = 0; y < height; ++y) {
+            if (progress && y % band == 0 && !progress(pass * height + y, passes * height)) {
+                error.cancelled = true;
+                png_destroy_read_struct(&png, &info, nullptr);
+                return false;
+            }
+            png_read_row(png, reinterpret_cast<png_bytep>(target->Row(y)), nullptr);
+        }
     png_read_end(png, nullptr);
-    png_free(png, rows);
     png_destroy_read_struct(&png, &info, nullptr);
     return true;
 }
 
 } // namespace
 
-Bitmap32 ReadPng(const std::string& path)
+Bitmap32 ReadPng(const std::string& path, const StepProgress& progress)
 {
     std::FILE* file = OpenForReading(path);
     PngSource source;
@@ -201,7 +208,7 @@ Bitmap32 ReadPng(const std::string& path)
     std::rewind(file);
     PngReadError error;
     PngHeader header;
-    if (!DecodePng(source, error, header, nullptr)) {
+    if (!DecodePng(source, error, header, nullptr, progress)) {
         std::fclose(file);
         throw Error(std::string("PNG: ") + error.message);
     }
@@ -214,8 +221,10 @@ Bitmap32 ReadPng(const std::string& path)
     Bitmap32 picture(int(header.width), int(header.height));
     std::rewind(file);
     source.position = 0;
-    bool ok = DecodePng(source, error, header, &picture);
+    bool ok = DecodePng(source, error, header, &picture, progress);
     std::fclose(file);
+    if (!ok && error.cancelled)
+        throw DecodeCancelled();
     if (!ok)
         throw Error(std::string("PNG: ") + error.message);
     // Transparent parts are drawn over white.

@@ -136,14 +136,24 @@ void CheckMosaicViewSize(const Bitmap32& studImage, const MosaicRenderSettings& 
                     " megapixels the view can show. Choose a smaller scale or a narrower mosaic.");
 }
 
-void RenderMosaicView(const Bitmap32& studImage, const MosaicRenderSettings& settings, Bitmap32& view)
+bool RenderMosaicView(const Bitmap32& studImage, const MosaicRenderSettings& settings, Bitmap32& view,
+                      const StepProgress& progress)
 {
     CheckMosaicViewSize(studImage, settings);
     view.SetSize(int(MosaicViewWidth(studImage, settings)), int(MosaicViewHeight(studImage, settings)));
     if (view.Empty() || !Drawable(settings))
-        return;
-    for (int i = 0; i < studImage.Height(); ++i)
+        return true;
+    const int rows = studImage.Height();
+    // About a hundred reports, each after a band of whole rows.
+    const int band = std::max(1, rows / 100);
+    for (int i = 0; i < rows; ++i) {
+        if (progress && i % band == 0 && !progress(i, rows))
+            return false;
         DrawCellRun(studImage, settings, view, i, 0, studImage.Width());
+    }
+    if (progress)
+        progress(rows, rows);
+    return true;
 }
 
 QRect RenderMosaicChange(const Bitmap32& studImage, const MosaicRenderSettings& settings, Bitmap32& view,

@@ -5,6 +5,7 @@
 // the window, the tests and the benchmarks draw the very same pixels.
 
 #include "common/bitmap32.h"
+#include "common/step_progress.h"
 
 #include <QRect>
 
@@ -53,8 +54,10 @@ int64_t MosaicViewHeight(const Bitmap32& studImage, const MosaicRenderSettings& 
 void CheckMosaicViewSize(const Bitmap32& studImage, const MosaicRenderSettings& settings);
 
 // Draws the whole view into `view` (resized; its buffer is reused when large enough).
-// Checks the size first, so a refused view leaves `view` untouched.
-void RenderMosaicView(const Bitmap32& studImage, const MosaicRenderSettings& settings, Bitmap32& view);
+// Checks the size first, so a refused view leaves `view` untouched. `progress` hears of
+// each band of stud rows; returns false when it cancels, `view` then partly drawn.
+bool RenderMosaicView(const Bitmap32& studImage, const MosaicRenderSettings& settings, Bitmap32& view,
+                      const StepProgress& progress = {});
 
 // Redraws only what a change of the studs in `changedStuds` can alter in a view that
 // RenderMosaicView drew with the same settings from the StudImage before the change:

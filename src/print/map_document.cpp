@@ -39,7 +39,7 @@ MapGeometry CheckMapPrintable(const MapJob& job)
     return g;
 }
 
-void ComposeMapDocument(MapJob& job, PrintDocument& prn)
+bool ComposeMapDocument(MapJob& job, PrintDocument& prn, const StepProgress& progress)
 {
     const MapGeometry g = CheckMapPrintable(job);
     PrintFont footerFont;
@@ -80,8 +80,12 @@ void ComposeMapDocument(MapJob& job, PrintDocument& prn)
     const PanelSheetInput sheetInput{job.studImage, job.colorTable, job.cellWidth, job.cellHeight, job.style, g,
                                      job.options};
     job.totalsList.clear();
+    const int panels = g.PanelsDown * g.PanelsAcross;
     for (int r = 0; r < g.PanelsDown; ++r) {
         for (int c = 0; c < g.PanelsAcross; ++c) {
+            // The last page, the whole mosaic, counts as one more panel.
+            if (progress && !progress(r * g.PanelsAcross + c, panels + 1))
+                return false;
             DrawPanelSheet(sheetInput, c, r, job.panelSheet);
             drawAtSize(job.panelSheet, 0.25, totalsTop - Gap);
             CountPanelColors(job.studImage, g, c, r, job.colorTable);
@@ -94,6 +98,8 @@ void ComposeMapDocument(MapJob& job, PrintDocument& prn)
                 prn.NewPage();
         }
     }
+    if (progress && !progress(panels, panels + 1))
+        return false;
     prn.NewPage();
 
     // The whole mosaic at 8 x 8 device pixels per cell, above the title.
@@ -114,13 +120,16 @@ void ComposeMapDocument(MapJob& job, PrintDocument& prn)
     footer(QStringLiteral("Total") + FooterTail());
     prn.Preview = true;
     prn.EndDoc();
+    return true;
 }
 
-void PrintMap(MapJob& job, QPagedPaintDevice& device)
+bool PrintMap(MapJob& job, QPagedPaintDevice& device, const StepProgress& progress)
 {
     PrintDocument document = DocumentForPage(device.pageLayout());
-    ComposeMapDocument(job, document);
+    if (!ComposeMapDocument(job, document, progress))
+        return false;
     RenderDocument(document, device);
+    return true;
 }
 
 void WriteMapPdf(MapJob& job, const std::string& path, QPageSize::PageSizeId paper)

@@ -7,6 +7,7 @@
 #include "colours/color_table.h"
 #include "colours/palette.h"
 #include "common/bitmap32.h"
+#include "common/step_progress.h"
 #include "common/styles.h"
 #include "image/grid_scale.h"
 #include "ldraw/model_reader.h"
@@ -25,9 +26,6 @@
 #include <vector>
 
 namespace tesselka {
-
-// Called with the work done and the whole; returning false cancels the step.
-using StepProgress = std::function<bool(int done, int total)>;
 
 // --- Palette -----------------------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 #include "widgets/img_view32.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace tesselka;
 
@@ -165,4 +168,70 @@ TEST(Commands, CancelledDitherLeavesThePreviousState)
     w.form.BitBtn2->click();
     EXPECT_EQ(w.form.Stage, StageDithered);
     EXPECT_EQ(w.form.StudImage.Width(), 20);
+}
+
+// Load Image, Make Mosaic and the printed map's composing show the same progress: Cancel
+// at the first report or a later one leaves the work as it was, and the next run works.
+TEST(Commands, CancelledLoadMosaicAndPrintLeaveThePreviousState)
+{
+    Windows w;
+    QTemporaryDir dir;
+    w.platform.fileAnswers.push_back(QString::fromStdString(test::DataFile("photos/friends_by_Aitzol_Berasategi.jpg")));
+    w.form.BitBtn1->click();
+    w.form.Edit2->setText(QStringLiteral("16"));
+    w.form.BitBtn2->click();
+    ASSERT_EQ(w.form.Stage, 1);
+    const QString pdf = dir.filePath(QStringLiteral("map.pdf"));
+    w.platform.modalAnswer = [](QDialog&) { return true; }; // Make Map: OK, then print
+
+    struct Case
+    {
+        const char* text;
+        const char* status;
+        std::function<void()> run;
+    } cases[] = {
+        {"Making the mosaic", "Make Mosaic cancelled", [&w] { w.form.BitBtn10->click(); }},
+        {"Composing the printed map", "Print Map cancelled",
+         [&w, &pdf] {
+             w.platform.printPdfPath = pdf;
+             w.form.BitBtn11->click();
+         }},
+        {"Loading the picture", "Load Image cancelled",
+         [&w] {
+             w.platform.fileAnswers.push_back(QString::fromStdString(test::DataFile("pictures/interlaced.png")));
+             w.form.BitBtn1->click();
+         }},
+        {"Loading the picture", "Load Image cancelled",
+         [&w] {
+             w.platform.fileAnswers.push_back(
+                 QString::fromStdString(test::DataFile("photos/aitzgorri_by_Aitzol_Berasategi.jpg")));
+             w.form.BitBtn1->click();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const Bitmap32 source = w.form.SourcePicture, view = w.form.image1->Bitmap(), studs = w.form.StudImage;
+        const int stage = w.form.Stage, layers = w.form.image1->LayerCount();
+        const QStringList totals = w.form.TotalsList;
+        for (int later : {0, 1}) {
+            w.platform.cancelAtStep = w.platform.progressSteps + later;
+            c.run();
+            EXPECT_EQ(w.platform.progressTexts.back(), QLatin1String(c.text));
+            EXPECT_GT(w.platform.progressSteps, w.platform.cancelAtStep); // it did ask
+            EXPECT_EQ(w.form.StatusBar1->currentMessage(), QLatin1String(c.status));
+            EXPECT_EQ(w.form.SourcePicture, source);
+            EXPECT_EQ(w.form.image1->Bitmap(), view);
+            EXPECT_EQ(w.form.StudImage, studs);
+            EXPECT_EQ(w.form.Stage, stage);
+            EXPECT_EQ(w.form.image1->LayerCount(), layers);
+            EXPECT_EQ(w.form.TotalsList, totals);
+            EXPECT_FALSE(QFile::exists(pdf));
+        }
+        w.platform.cancelAtStep = -1;
+        c.run();
+        EXPECT_TRUE(w.form.image1->Bitmap() != view || w.form.TotalsList != totals);
+        QFile::remove(pdf);
+    }
+    EXPECT_TRUE(w.platform.busyAtEveryStep);
+    EXPECT_TRUE(w.platform.messages.empty()) << w.platform.LastMessage().toStdString();
 }
