@@ -5,6 +5,9 @@
 #   - ImageMagick's whole command `convert PHOTO -dither FloydSteinberg -remap PAL null:`;
 #   - our bench_reduce (Floyd-Steinberg and nearest colour) and, when it is built, the
 #     whole command `tesselka-cli convert PHOTO --dither floyd --stud-png OUT`;
+#   - the whole command's wall clock and peak memory (/usr/bin/time -v) on the 24-megapixel
+#     JPEG against ImageMagick's remap and Pillow's open + quantize, and ours alone on 2, 24
+#     and 400 megapixels, with and without --dithered;
 #   - PNG writing of the photo and of its dithered picture (the very same pixels for
 #     every program): Pillow's Image.save at its default level (6) and at level 1, timed
 #     in process; ImageMagick's whole command `convert -size 6000x4000 rgb:RAW OUT.png`
@@ -26,6 +29,7 @@ magick=/usr/bin/convert
 need=()
 dpkg-query -W -f='${Status}' python3-pil 2>/dev/null | grep -q 'install ok installed' || need+=(python3-pil)
 dpkg-query -W -f='${Status}' imagemagick 2>/dev/null | grep -q 'install ok installed' || need+=(imagemagick)
+dpkg-query -W -f='${Status}' time 2>/dev/null | grep -q 'install ok installed' || need+=(time)
 dpkg-query -W -f='${Status}' lomiri-wallpapers-16.04 2>/dev/null | grep -q 'install ok installed' ||
   need+=(lomiri-wallpapers-16.04)
 if [ ${#need[@]} -gt 0 ]; then
@@ -139,6 +143,85 @@ if [ ${#runs[@]} -gt 0 ]; then
     "$cli_s" "$(awk -v a="$im_s" -v b="$cli_s" 'BEGIN {print a / b}')"
 else
   echo "tesselka-cli is not built in $build; the whole-command comparison is skipped."
+fi
+
+# Whole commands with their peak memory: "seconds MB" of one run (wall clock, maximum
+# resident set), output discarded.
+timed() {
+  local log=$work/time.log
+  /usr/bin/time -v -o "$log" "$@" >/dev/null 2>&1 || echo "failed: $*" >&2
+  awk -F': ' '/Elapsed \(wall clock\)/ {n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; el = s}
+              /Maximum resident set size/ {kb = $2}
+              END {printf "%.3f %.1f\n", el, kb / 1024}' "$log"
+}
+medians() { # the median seconds and the median MB of "seconds MB" lines
+  local lines
+  lines=$(cat)
+  printf '%s %s\n' "$(echo "$lines" | cut -d' ' -f1 | median)" "$(echo "$lines" | cut -d' ' -f2 | median)"
+}
+cat >"$work/pillow-quantize.py" <<'EOF2'
+import sys
+from PIL import Image
+img = Image.open(sys.argv[1]).convert('RGB')
+pal = Image.new('P', (1, 1))
+colours = list(Image.open(sys.argv[2]).convert('RGB').getdata())
+pal.putpalette([v for c in colours for v in c] + list(colours[0]) * (256 - len(colours)))
+img.quantize(palette=pal, dither=Image.Dither.FLOYDSTEINBERG)
+EOF2
+if [ -x "$cli" ]; then
+  # The other sizes: 2 megapixels (JPEG) and 400 (PNG, the largest picture the program takes).
+  "$python" - "$photo" "$work" <<'EOF2'
+import os, sys
+from PIL import Image
+photo, work = sys.argv[1:3]
+small = os.path.join(work, 'photo-1732x1155.jpg')
+large = os.path.join(work, 'photo-20000x20000.png')
+if not os.path.exists(small) or not os.path.exists(large):
+    img = Image.open(photo).convert('RGB')
+    img.resize((1732, 1155), Image.LANCZOS).save(small, quality=92)
+    img.resize((20000, 20000), Image.BILINEAR).save(large, compress_level=1)
+EOF2
+  echo "== whole commands, 24 MP JPEG to the stud grid, Floyd-Steinberg, 7 colours (median of 3, in turns; load $(cut -d' ' -f1-3 /proc/loadavg))"
+  im_m=() pil_m=() ours_m=()
+  for _ in 1 2 3; do
+    im_m+=("$(timed "$magick" "$photo" -dither FloydSteinberg -remap "$work/palette-7.png" null:)")
+    pil_m+=("$(timed "$python" "$work/pillow-quantize.py" "$photo" "$work/palette-7.png")")
+    ours_m+=("$(timed env QT_QPA_PLATFORM=offscreen "$cli" convert "$photo" --dither floyd --stud-png "$work/studs.png")")
+  done
+  read -r ours_s ours_mb < <(printf '%s\n' "${ours_m[@]}" | medians)
+  printf '%-44s %8s %8s %10s\n' program seconds "peak MB" "time ratio"
+  for prog in im pil ours; do
+    case $prog in
+      im) label="ImageMagick convert -remap" && set -- "${im_m[@]}" ;;
+      pil) label="Pillow open + quantize" && set -- "${pil_m[@]}" ;;
+      ours) label="tesselka-cli convert --stud-png" && set -- "${ours_m[@]}" ;;
+    esac
+    read -r s mb < <(printf '%s\n' "$@" | medians)
+    printf '%-44s %8.2f %8.1f %9.1fx\n' "$label" "$s" "$mb" "$(awk -v a="$s" -v b="$ours_s" 'BEGIN {print a / b}')"
+  done
+  read -r im_s _ < <(printf '%s\n' "${im_m[@]}" | medians)
+  awk -v r="$(awk -v a="$im_s" -v b="$ours_s" 'BEGIN {print a / b}')" -v mb="$ours_mb" 'BEGIN {
+    printf "target: at least 8x faster than ImageMagick: %.1fx (%s); under 40 MB: %.1f MB (%s)\n",
+      r, r >= 8 ? "met" : "NOT met", mb, mb < 40 ? "met" : "NOT met" }'
+
+  echo "== tesselka-cli convert --dither floyd --stud-png by size (median of 3; load $(cut -d' ' -f1-3 /proc/loadavg))"
+  printf '%-26s %8s %8s %8s %8s\n' picture seconds "peak MB" "+dith s" "+dith MB"
+  for pic in "$work/photo-1732x1155.jpg" "$photo" "$work/photo-20000x20000.png"; do
+    plain=() dith=()
+    for _ in 1 2 3; do
+      plain+=("$(timed env QT_QPA_PLATFORM=offscreen "$cli" convert "$pic" --dither floyd --stud-png "$work/studs.png")")
+      dith+=("$(timed env QT_QPA_PLATFORM=offscreen "$cli" convert "$pic" --dither floyd --stud-png "$work/studs.png" \
+        --dithered "$work/dithered-size.png")")
+    done
+    read -r ps pm < <(printf '%s\n' "${plain[@]}" | medians)
+    read -r ds dm < <(printf '%s\n' "${dith[@]}" | medians)
+    printf '%-26s %8.2f %8.1f %8.2f %8.1f\n' "$(basename "$pic")" "$ps" "$pm" "$ds" "$dm"
+  done
+  # The last size is the 400-megapixel PNG.
+  awk -v p="$pm" -v d="$dm" 'BEGIN {
+    printf "target: 400 MP under 200 MB: %.1f MB (%s); with --dithered under 300 MB: %.1f MB (%s)\n",
+      p, p < 200 ? "met" : "NOT met", d, d < 300 ? "met" : "NOT met" }'
+  rm -f "$work/dithered-size.png"
 fi
 
 # PNG writing. Our command line writes the two pictures (the photo as the tone step

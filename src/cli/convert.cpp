@@ -6,6 +6,7 @@
 #include "common/input_file.h"
 #include "common/version.h"
 #include "formats/picture_io.h"
+#include "formats/picture_rows.h"
 #include "image/tone.h"
 #include "ldraw/model_reader.h"
 #include "ldraw/model_writer.h"
@@ -13,6 +14,7 @@
 #include "mosaic/stud_picture.h"
 #include "project/project_file.h"
 #include "settings/ini_file.h"
+#include "workflow/row_stream.h"
 #include "workflow/workflow.h"
 
 #include <QFileInfo>
@@ -209,6 +211,14 @@ struct RunStart
         chosen = BuildDitherPalette(PanelColors(table, tableRead), o.paletteCodes);
     }
 
+    // The dither's progress, a line every tenth.
+    bool Dithering(int done, int total) const
+    {
+        if (total > 0 && done < total && done % std::max(1, total / 10) == 0)
+            say(QStringLiteral("Dithering %1%").arg(100 * done / total));
+        return true;
+    }
+
     std::function<void(const QString&)> say;
     std::function<void(const QString&)> warn;
     ColorTable table;
@@ -227,14 +237,33 @@ struct PictureOrigin
     std::string settings;               // the INI text the project's settings go over
 };
 
+ToneSettings ToneOf(const ConvertOptions& o)
+{
+    return {o.tone.brightness, o.tone.contrast,   o.tone.saturation, o.tone.darkness,
+            o.tone.lightness,  o.tone.splitlight, o.tone.grayscale,  o.tone.invert};
+}
+
+DitherRequest RequestOf(const ConvertOptions& o, const std::string& style, CellShape cell)
+{
+    DitherRequest request;
+    request.kind = o.dither;
+    request.matching = o.matching;
+    request.studsWide = o.width;
+    request.cell = cell;
+    // No output of the command line draws the stud-mix grid; a project keeps it as the
+    // window does, for a later change to the stud-mix style.
+    using MixGrid = DitherRequest::MixGrid;
+    request.mixGrid = o.project.isEmpty() ? MixGrid::None : UsesStudMix(style) ? MixGrid::Required : MixGrid::IfItFits;
+    return request;
+}
+
 // Tone -> Dither Image -> the outputs, for a picture loaded from `origin`.
 QStringList ConvertPicture(const ConvertOptions& o, RunStart& run, const Bitmap32& source, const PictureOrigin& origin)
 {
     QStringList written;
     // A neutral tone box leaves the picture as loaded (loaded pictures are opaque), so
     // no second full-size copy is made for it.
-    ToneSettings tone{o.tone.brightness, o.tone.contrast,   o.tone.saturation, o.tone.darkness,
-                      o.tone.lightness,  o.tone.splitlight, o.tone.grayscale,  o.tone.invert};
+    const ToneSettings tone = ToneOf(o);
     Bitmap32 adjusted;
     if (!tone.Neutral())
         AdjustTone(source, adjusted, tone);
@@ -246,23 +275,12 @@ QStringList ConvertPicture(const ConvertOptions& o, RunStart& run, const Bitmap3
 
     const std::string style = o.style.toStdString();
     const CellShape cell = StyleCell(style).value_or(CellShape{StyleCellWidth, 2});
-    DitherRequest request;
-    request.kind = o.dither;
-    request.matching = o.matching;
-    request.studsWide = o.width;
-    request.cell = cell;
-    // No output of the command line draws the stud-mix grid; a project keeps it as the
-    // window does, for a later change to the stud-mix style.
-    using MixGrid = DitherRequest::MixGrid;
-    request.mixGrid = o.project.isEmpty() ? MixGrid::None : UsesStudMix(style) ? MixGrid::Required : MixGrid::IfItFits;
+    const DitherRequest request = RequestOf(o, style, cell);
     IndexedBitmap reduced;
     std::optional<StudGrids> grids;
     ForFile(o.picture, [&] {
-        DitherToStudGrids(work, run.chosen.palette, request, reduced, grids, [&](int done, int total) {
-            if (total > 0 && done < total && done % std::max(1, total / 10) == 0)
-                run.say(QStringLiteral("Dithering %1%").arg(100 * done / total));
-            return true;
-        });
+        DitherToStudGrids(work, run.chosen.palette, request, reduced, grids,
+                          [&](int done, int total) { return run.Dithering(done, total); });
     });
     if (!o.dithered.isEmpty()) {
         // Coloured a few rows at a time as the writer takes them: no full-size copy.
@@ -299,6 +317,107 @@ QStringList ConvertPicture(const ConvertOptions& o, RunStart& run, const Bitmap3
     }
 
     WriteGridOutputs(o, {grids->studImage, style, cell, run.table, run.chosen, source.Width(), source.Height()},
+                     written, run.say, run.warn);
+    return written;
+}
+
+// A fault that names its file already, from the threads of the row pipeline.
+class NamedError : public Error
+{
+public:
+    using Error::Error;
+};
+
+template <typename F>
+void ForFileNamed(const QString& file, F&& work)
+{
+    try {
+        ForFile(file, work);
+    } catch (const Error& e) {
+        throw NamedError(e.what());
+    }
+}
+
+// The rows of the picture, whose faults name it.
+class NamedRows final : public PictureRows
+{
+public:
+    NamedRows(PictureRows& rows, const QString& file) : rows_(rows), file_(file)
+    {
+        width_ = rows.Width();
+        height_ = rows.Height();
+    }
+    void Read(TColor32* rows, int count) override
+    {
+        ForFileNamed(file_, [&] { rows_.Read(rows, count); });
+    }
+
+private:
+    PictureRows& rows_;
+    const QString& file_;
+};
+
+// Whether the row pipeline makes what ConvertPicture makes. A project needs the whole
+// dithered picture, and the few runs that fail between their outputs (an empty palette, a
+// grid too large) are left to ConvertPicture, so that they leave the same files behind.
+bool RowsFit(const ConvertOptions& o, const PictureRows& rows, const RunStart& run, const DitherRequest& request)
+{
+    if (!o.project.isEmpty() || run.chosen.palette.Count() == 0 || rows.Width() == 0 || rows.Height() == 0)
+        return false;
+    try {
+        PlanGrid(rows.Width(), rows.Height(), request.studsWide, request.cell.width, request.cell.height, false);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
+// ConvertPicture for a picture read, toned and dithered a few rows at a time: --adjusted and
+// --dithered are written as the rows come, and the files take their names only when
+// everything has been read.
+QStringList ConvertRows(const ConvertOptions& o, RunStart& run, PictureRows& rows, const DitherRequest& request)
+{
+    QStringList written;
+    std::optional<PngFileWriter> adjusted, dithered;
+    if (!o.adjusted.isEmpty())
+        ForFile(o.adjusted, [&] { adjusted.emplace(rows.Width(), rows.Height(), FilePath(o.adjusted)); });
+    if (!o.dithered.isEmpty())
+        ForFile(o.dithered, [&] { dithered.emplace(rows.Width(), rows.Height(), FilePath(o.dithered)); });
+    RowStreamOutputs outputs;
+    if (adjusted)
+        outputs.adjusted = [&](const TColor32* pixels, int count) {
+            ForFileNamed(o.adjusted, [&] { adjusted->AddRows(pixels, count); });
+        };
+    if (dithered)
+        outputs.dithered = [&](const TColor32* pixels, int count) {
+            ForFileNamed(o.dithered, [&] { dithered->AddRows(pixels, count); });
+        };
+    std::optional<StudGrids> grids;
+    NamedRows named(rows, o.picture);
+    // The faults of the reading and the writing name their files already; the dither's
+    // own name the picture, as in ConvertPicture.
+    try {
+        StreamToStudGrids(named, ToneOf(o), run.chosen.palette, request, outputs, grids,
+                          [&](int done, int total) { return run.Dithering(done, total); });
+    } catch (const NamedError& e) {
+        throw Error(e.what());
+    } catch (const std::exception& e) {
+        Fail(o.picture, e);
+    }
+    if (adjusted) {
+        ForFile(o.adjusted, [&] { adjusted->Finish(); });
+        written << o.adjusted;
+    }
+    if (dithered) {
+        ForFile(o.dithered, [&] { dithered->Finish(); });
+        written << o.dithered;
+    }
+    if (!grids)
+        throw Error(QStringLiteral("%1: the palette is empty, nothing to build").arg(o.picture).toStdString());
+    run.say(QStringLiteral("Mosaic of %1 x %2 studs").arg(grids->studImage.Width()).arg(grids->studImage.Height()));
+
+    const std::string style = o.style.toStdString();
+    WriteGridOutputs(o, {grids->studImage, style, request.cell, run.table, run.chosen, rows.Width(), rows.Height()},
                      written, run.say, run.warn);
     return written;
 }
@@ -346,12 +465,20 @@ QStringList RunProject(const ConvertOptions& given, const MessageSink& progress)
 
 } // namespace
 
-QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress)
+QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress, PictureReading reading)
 {
     if (IsProjectPath(o.picture.toStdString()))
         return RunProject(o, progress);
     RunStart run(o, progress);
     run.say(QStringLiteral("Loading %1").arg(o.picture));
+    if (reading == PictureReading::Rows) {
+        std::unique_ptr<PictureRows> rows;
+        ForFile(o.picture, [&] { rows = OpenPictureRows(FilePath(o.picture)); });
+        const std::string style = o.style.toStdString();
+        const DitherRequest request = RequestOf(o, style, StyleCell(style).value_or(CellShape{StyleCellWidth, 2}));
+        if (rows && RowsFit(o, *rows, run, request))
+            return ConvertRows(o, run, *rows, request);
+    }
     Bitmap32 source;
     ForFile(o.picture, [&] { source = LoadPicture(FilePath(o.picture)); });
     const PictureOrigin origin{QFileInfo(o.picture).fileName().toStdString(),

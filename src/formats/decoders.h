@@ -42,3 +42,15 @@ Bitmap32 FlattenOnWhite(const QImage& image);
 Bitmap32 RenderSvg(const QByteArray& svg, int width, int height, const char* what);
 
 } // namespace tesselka::detail
+
+#include "formats/picture_rows.h"
+
+#include <memory>
+
+namespace tesselka::detail {
+
+// The row readers behind OpenPictureRows; OpenPngRows gives nullptr for an interlaced file.
+std::unique_ptr<PictureRows> OpenJpegRows(const std::string& path);
+std::unique_ptr<PictureRows> OpenPngRows(const std::string& path);
+
+} // namespace tesselka::detail

@@ -144,3 +144,122 @@ Bitmap32 ReadJpeg(const std::string& path, const StepProgress& progress)
 }
 
 } // namespace tesselka::detail
+
+namespace tesselka::detail {
+
+namespace {
+
+// ReadJpeg's decoding spread over calls: the header and the start in Open, rows in Read.
+// libjpeg's errors longjmp to the setjmp of the call that is running, whose frame holds
+// only trivially destructible objects.
+class JpegRows final : public PictureRows
+{
+public:
+    explicit JpegRows(std::FILE* file) : file_(file) {}
+    ~JpegRows() override
+    {
+        if (live_)
+            jpeg_destroy_decompress(&cinfo_);
+        std::fclose(file_);
+    }
+    JpegRows(const JpegRows&) = delete;
+    JpegRows& operator=(const JpegRows&) = delete;
+
+    // False (with the message in error_) when the header is damaged.
+    bool Open(bool decode)
+    {
+        cinfo_.err = jpeg_std_error(&error_.manager);
+        error_.manager.error_exit = JpegErrorExit;
+        error_.manager.emit_message = JpegEmitMessage;
+        if (setjmp(error_.jump))
+            return Fail();
+        if (!live_) {
+            jpeg_create_decompress(&cinfo_);
+            live_ = true;
+            jpeg_stdio_src(&cinfo_, file_);
+            jpeg_read_header(&cinfo_, TRUE);
+            width_ = int(cinfo_.image_width);
+            height_ = int(cinfo_.image_height);
+        }
+        if (!decode)
+            return true;
+        cmyk_ = cinfo_.jpeg_color_space == JCS_CMYK || cinfo_.jpeg_color_space == JCS_YCCK;
+        cinfo_.out_color_space = cmyk_ ? JCS_CMYK : JCS_EXT_BGRA;
+        jpeg_start_decompress(&cinfo_);
+        inverted_ = cinfo_.saw_Adobe_marker;
+        if (cmyk_)
+            cmykRow_ = (*cinfo_.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo_), JPOOL_IMAGE,
+                                                   cinfo_.output_width * 4, 1);
+        return true;
+    }
+
+    void Read(TColor32* rows, int count) override
+    {
+        if (count == 0)
+            return;
+        if (!live_ || !ReadRows(rows, count))
+            throw Error(std::string("JPEG: ") + error_.message);
+    }
+
+    const char* Message() const { return error_.message; }
+
+private:
+    bool Fail()
+    {
+        jpeg_destroy_decompress(&cinfo_);
+        live_ = false;
+        return false;
+    }
+
+    bool ReadRows(TColor32* rows, int count)
+    {
+        if (setjmp(error_.jump))
+            return Fail();
+        for (int i = 0; i < count; ++i) {
+            TColor32* row = rows + size_t(i) * size_t(width_);
+            if (!cmyk_) {
+                JSAMPROW target[1] = {reinterpret_cast<JSAMPROW>(row)};
+                jpeg_read_scanlines(&cinfo_, target, 1);
+            } else {
+                jpeg_read_scanlines(&cinfo_, cmykRow_, 1);
+                const JSAMPLE* s = cmykRow_[0];
+                for (unsigned x = 0; x < cinfo_.output_width; ++x, s += 4) {
+                    unsigned r = CmykChannel(s[0], s[3], inverted_);
+                    unsigned g = CmykChannel(s[1], s[3], inverted_);
+                    unsigned b = CmykChannel(s[2], s[3], inverted_);
+                    row[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
+                }
+            }
+        }
+        if (cinfo_.output_scanline == cinfo_.output_height) {
+            jpeg_finish_decompress(&cinfo_);
+            jpeg_destroy_decompress(&cinfo_);
+            live_ = false;
+        }
+        return true;
+    }
+
+    std::FILE* file_;
+    JpegError error_;
+    jpeg_decompress_struct cinfo_;
+    bool live_ = false;
+    bool cmyk_ = false;
+    bool inverted_ = false;
+    JSAMPARRAY cmykRow_ = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<PictureRows> OpenJpegRows(const std::string& path)
+{
+    auto rows = std::make_unique<JpegRows>(OpenForReading(path));
+    // The header, the size check and then the decoding, as ReadJpeg orders them.
+    if (!rows->Open(false))
+        throw Error(std::string("JPEG: ") + rows->Message());
+    CheckPictureSize(rows->Width(), rows->Height());
+    if (!rows->Open(true))
+        throw Error(std::string("JPEG: ") + rows->Message());
+    return rows;
+}
+
+} // namespace tesselka::detail

@@ -243,3 +243,151 @@ Bitmap32 ReadPng(const std::string& path, const StepProgress& progress)
 }
 
 } // namespace tesselka::detail
+
+namespace tesselka::detail {
+
+namespace {
+
+// ReadPng's decoding spread over calls; libpng's errors longjmp to the setjmp of the call
+// that is running, whose frame holds only trivially destructible objects.
+class PngRows final : public PictureRows
+{
+public:
+    explicit PngRows(std::FILE* file) { source_.file = file; }
+    ~PngRows() override
+    {
+        if (png_)
+            png_destroy_read_struct(&png_, &info_, nullptr);
+        std::fclose(source_.file);
+    }
+    PngRows(const PngRows&) = delete;
+    PngRows& operator=(const PngRows&) = delete;
+
+    PngSource& Source() { return source_; }
+    const char* Message() const { return error_.message; }
+    bool Interlaced() const { return interlaced_; }
+
+    // Reads the header; false (with the message) when it is damaged.
+    bool Open()
+    {
+        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &error_, PngReadErrorFn, PngReadWarningFn);
+        if (!png_ || !(info_ = png_create_info_struct(png_))) {
+            std::snprintf(error_.message, sizeof error_.message, "Out of memory");
+            return false;
+        }
+        if (setjmp(error_.jump))
+            return Fail();
+        // The settings of DecodePng, which says why.
+        png_set_read_fn(png_, &source_, PngReadData);
+        png_set_user_limits(png_, 0x7FFFFFFF, 0x7FFFFFFF);
+        png_set_chunk_malloc_max(png_, MaxChunkBytes);
+        png_set_chunk_cache_max(png_, 256);
+        png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+        static const png_byte unused[] = "tEXt\0zTXt\0iTXt\0sPLT\0tIME\0pCAL\0sCAL\0hIST\0eXIf\0";
+        png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_NEVER, unused, int(sizeof unused / 5));
+        png_read_info(png_, info_);
+        width_ = int(std::min<png_uint_32>(png_get_image_width(png_, info_), 0x7FFFFFFF));
+        height_ = int(std::min<png_uint_32>(png_get_image_height(png_, info_), 0x7FFFFFFF));
+        headerWidth_ = png_get_image_width(png_, info_);
+        headerHeight_ = png_get_image_height(png_, info_);
+        interlaced_ = png_get_interlace_type(png_, info_) != PNG_INTERLACE_NONE;
+        return true;
+    }
+
+    png_uint_32 HeaderWidth() const { return headerWidth_; }
+    png_uint_32 HeaderHeight() const { return headerHeight_; }
+
+    bool Start()
+    {
+        if (setjmp(error_.jump))
+            return Fail();
+        const int colorType = png_get_color_type(png_, info_);
+        png_set_expand(png_);
+        png_set_scale_16(png_);
+        if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
+            png_set_gray_to_rgb(png_);
+        png_set_bgr(png_);
+        png_set_add_alpha(png_, 0xFF, PNG_FILLER_AFTER);
+        png_read_update_info(png_, info_);
+        if (png_get_rowbytes(png_, info_) != png_size_t(width_) * 4)
+            png_error(png_, "Unexpected row layout after conversion");
+        return true;
+    }
+
+    void Read(TColor32* rows, int count) override
+    {
+        if (count == 0)
+            return;
+        if (!png_ || !ReadRows(rows, count))
+            throw Error(std::string("PNG: ") + error_.message);
+        // Transparent parts are drawn over white, as ReadPng draws them.
+        const size_t n = size_t(count) * size_t(width_);
+        for (size_t i = 0; i < n; ++i) {
+            const TColor32 c = rows[i];
+            const unsigned a = c >> 24;
+            if (a == 255)
+                continue;
+            auto over = [a](unsigned v) { return (v * a + 255 * (255 - a) + 127) / 255; };
+            rows[i] = 0xFF000000u | (over((c >> 16) & 0xFF) << 16) | (over((c >> 8) & 0xFF) << 8) | over(c & 0xFF);
+        }
+    }
+
+private:
+    bool Fail()
+    {
+        png_destroy_read_struct(&png_, &info_, nullptr);
+        png_ = nullptr;
+        info_ = nullptr;
+        return false;
+    }
+
+    bool ReadRows(TColor32* rows, int count)
+    {
+        if (setjmp(error_.jump))
+            return Fail();
+        for (int i = 0; i < count; ++i)
+            png_read_row(png_, reinterpret_cast<png_bytep>(rows + size_t(i) * size_t(width_)), nullptr);
+        if ((rowsRead_ += count) == height_) {
+            png_read_end(png_, nullptr);
+            png_destroy_read_struct(&png_, &info_, nullptr);
+            png_ = nullptr;
+            info_ = nullptr;
+        }
+        return true;
+    }
+
+    PngSource source_;
+    PngReadError error_;
+    png_structp png_ = nullptr;
+    png_infop info_ = nullptr;
+    png_uint_32 headerWidth_ = 0;
+    png_uint_32 headerHeight_ = 0;
+    bool interlaced_ = false;
+    int rowsRead_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<PictureRows> OpenPngRows(const std::string& path)
+{
+    auto rows = std::make_unique<PngRows>(OpenForReading(path));
+    // The checks of ReadPng, in its order.
+    PngSource& source = rows->Source();
+    if (std::fseek(source.file, 0, SEEK_END) != 0 || (source.end = std::ftell(source.file)) < 0)
+        ThrowIoError(errno, path);
+    if (source.end == 0)
+        throw Error("PNG: the file is empty");
+    source.end = CheckChunks(source.file, source.end, source.cut);
+    std::rewind(source.file);
+    if (!rows->Open())
+        throw Error(std::string("PNG: ") + rows->Message());
+    CheckPictureSize(rows->HeaderWidth(), rows->HeaderHeight());
+    // Interlaced rows come in passes over the whole picture.
+    if (rows->Interlaced())
+        return nullptr;
+    if (!rows->Start())
+        throw Error(std::string("PNG: ") + rows->Message());
+    return rows;
+}
+
+} // namespace tesselka::detail

@@ -564,4 +564,41 @@ bool SavePngRows(int width, int height, const PngRowMaker& makeRows, const std::
     });
 }
 
+struct PngFileWriter::State
+{
+    State(int width, int height, const std::string& path)
+        : file(path, "Cannot create file " + path),
+          writer(width, height,
+                 [this](const uint8_t* bytes, size_t size) {
+                     file.Write(std::string_view(reinterpret_cast<const char*>(bytes), size));
+                 }),
+          width(width)
+    {
+    }
+
+    AtomicFile file;
+    PngWriter writer;
+    int width;
+};
+
+PngFileWriter::PngFileWriter(int width, int height, const std::string& path)
+{
+    // A picture that cannot be written makes no file.
+    CheckSize(width, height);
+    state_ = std::make_unique<State>(width, height, path);
+}
+
+PngFileWriter::~PngFileWriter() = default;
+
+void PngFileWriter::AddRows(const TColor32* rows, int count)
+{
+    state_->writer.AddRows(rows, state_->width, count);
+}
+
+void PngFileWriter::Finish()
+{
+    state_->writer.Finish();
+    state_->file.Commit();
+}
+
 } // namespace tesselka

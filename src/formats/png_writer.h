@@ -71,4 +71,24 @@ using PngRowMaker = std::function<void(int first, int count, TColor32* rows)>;
 bool SavePngRows(int width, int height, const PngRowMaker& makeRows, const std::string& path,
                  const PngProgress& progress = {});
 
+// SavePng for rows that are added as they are made, from one thread: the picture never
+// exists whole, and the file takes its name only when Finish succeeds (dropped before,
+// nothing is left under `path`). Throws tesselka::IoError as SavePng does.
+class PngFileWriter
+{
+public:
+    PngFileWriter(int width, int height, const std::string& path);
+    PngFileWriter(const PngFileWriter&) = delete;
+    PngFileWriter& operator=(const PngFileWriter&) = delete;
+    ~PngFileWriter();
+
+    // The next `count` rows, `width` pixels each, one after another.
+    void AddRows(const TColor32* rows, int count);
+    void Finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
 } // namespace tesselka

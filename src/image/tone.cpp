@@ -115,82 +115,92 @@ int GrayValue(int r, int g, int b)
     return int(std::nearbyint(y));
 }
 
-void AdjustTone(const Bitmap32& source, Bitmap32& result, const ToneSettings& settings)
+ToneAdjuster::ToneAdjuster(const ToneSettings& settings)
 {
     const ToneSettings s = Clamped(settings);
-    const size_t count = size_t(source.Width()) * size_t(source.Height());
-    result.SetSize(source.Width(), source.Height());
-    if (count == 0)
-        return;
-    const TColor32* in = source.Bits();
-    TColor32* out = result.Bits();
-
+    invertXor_ = s.invert ? 0xFF : 0; // 255 - v for a byte
     if (s.Neutral()) {
+        step_ = Step::Opaque;
+        return;
+    }
+    // Every per-channel term depends on the channel value alone.
+    for (int v = 0; v < 256; ++v)
+        channel_[v] = uint8_t(ChannelOfClamped(v, s));
+    if (s.grayscale) {
+        // A pixel costs three lookups, two additions and the rounding lookup.
+        step_ = Step::Grayscale;
+        for (int v = 0; v < 256; ++v) {
+            red30_[v] = 30 * channel_[v];
+            green59_[v] = 59 * channel_[v];
+            blue11_[v] = 11 * channel_[v];
+        }
+    } else if (s.saturation != 0) {
+        // (d * (S + 255)) / 255 for every difference d = v - m in -255..255, the mean of
+        // every channel sum, and the clamp of every possible result (-510..765), inverted
+        // when asked.
+        step_ = Step::Saturation;
+        for (int d = -255; d <= 255; ++d)
+            spread_[d + 255] = (d * (s.saturation + 255)) / 255;
+        for (int sum = 0; sum < 766; ++sum)
+            mean_[sum] = sum / 3;
+        for (int v = -510; v <= 765; ++v)
+            clampInvert_[v + 510] = uint8_t(ClampByte(v) ^ invertXor_);
+    } else {
+        // No colour step: invert folds into the table, and each pixel is three lookups.
+        step_ = Step::Channels;
+        for (int v = 0; v < 256; ++v)
+            channel_[v] = uint8_t(channel_[v] ^ invertXor_);
+    }
+}
+
+void ToneAdjuster::Apply(const TColor32* in, TColor32* out, size_t count) const
+{
+    switch (step_) {
+    case Step::Opaque:
         for (size_t i = 0; i < count; ++i)
             out[i] = in[i] | 0xFF000000u;
         return;
-    }
-
-    // Every per-channel term depends on the channel value alone.
-    uint8_t channel[256];
-    for (int v = 0; v < 256; ++v)
-        channel[v] = uint8_t(ChannelOfClamped(v, s));
-    const int invertXor = s.invert ? 0xFF : 0; // 255 - v for a byte
-
-    if (s.grayscale) {
-        // The weights times each adjusted channel value, so a pixel costs three lookups,
-        // two additions and the rounding lookup.
-        int red30[256], green59[256], blue11[256];
-        for (int v = 0; v < 256; ++v) {
-            red30[v] = 30 * channel[v];
-            green59[v] = 59 * channel[v];
-            blue11[v] = 11 * channel[v];
-        }
+    case Step::Grayscale: {
         const int16_t* rounding = GrayTable().value;
         for (size_t i = 0; i < count; ++i) {
             const TColor32 c = in[i];
             const unsigned r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
-            const int sum = red30[r] + green59[g] + blue11[b];
+            const int sum = red30_[r] + green59_[g] + blue11_[b];
             int y = rounding[sum];
             if (y < 0) [[unlikely]]
-                y = GrayOfHalf(channel[r], channel[g], channel[b], sum);
-            y ^= invertXor;
+                y = GrayOfHalf(channel_[r], channel_[g], channel_[b], sum);
+            y ^= invertXor_;
             out[i] = Pack(y, y, y);
         }
         return;
     }
-
-    if (s.saturation != 0) {
-        // (d * (S + 255)) / 255 for every difference d = v - m in -255..255, the mean of
-        // every channel sum, and the clamp of every possible result (-510..765), inverted
-        // when asked.
-        int spread[511];
-        for (int d = -255; d <= 255; ++d)
-            spread[d + 255] = (d * (s.saturation + 255)) / 255;
-        int mean[766];
-        for (int sum = 0; sum < 766; ++sum)
-            mean[sum] = sum / 3;
-        uint8_t clampInvert[1276];
-        for (int v = -510; v <= 765; ++v)
-            clampInvert[v + 510] = uint8_t(ClampByte(v) ^ invertXor);
-        const int* spreadAt = spread + 255;
-        const uint8_t* finish = clampInvert + 510;
+    case Step::Saturation: {
+        const int* spreadAt = spread_ + 255;
+        const uint8_t* finish = clampInvert_ + 510;
         for (size_t i = 0; i < count; ++i) {
             const TColor32 c = in[i];
-            const int r = channel[(c >> 16) & 0xFF], g = channel[(c >> 8) & 0xFF], b = channel[c & 0xFF];
-            const int m = mean[r + g + b];
+            const int r = channel_[(c >> 16) & 0xFF], g = channel_[(c >> 8) & 0xFF], b = channel_[c & 0xFF];
+            const int m = mean_[r + g + b];
             out[i] = Pack(finish[spreadAt[r - m] + m], finish[spreadAt[g - m] + m], finish[spreadAt[b - m] + m]);
         }
         return;
     }
-
-    // No colour step: invert folds into the table, and each pixel is three lookups.
-    for (int v = 0; v < 256; ++v)
-        channel[v] = uint8_t(channel[v] ^ invertXor);
-    for (size_t i = 0; i < count; ++i) {
-        const TColor32 c = in[i];
-        out[i] = Pack(channel[(c >> 16) & 0xFF], channel[(c >> 8) & 0xFF], channel[c & 0xFF]);
+    case Step::Channels:
+        for (size_t i = 0; i < count; ++i) {
+            const TColor32 c = in[i];
+            out[i] = Pack(channel_[(c >> 16) & 0xFF], channel_[(c >> 8) & 0xFF], channel_[c & 0xFF]);
+        }
+        return;
     }
+}
+
+void AdjustTone(const Bitmap32& source, Bitmap32& result, const ToneSettings& settings)
+{
+    const size_t count = size_t(source.Width()) * size_t(source.Height());
+    result.SetSize(source.Width(), source.Height());
+    if (count == 0)
+        return;
+    ToneAdjuster(settings).Apply(source.Bits(), result.Bits(), count);
 }
 
 } // namespace tesselka

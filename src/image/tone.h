@@ -2,6 +2,9 @@
 
 #include "common/bitmap32.h"
 
+#include <cstddef>
+#include <cstdint>
+
 namespace tesselka {
 
 // The eight tone settings of the tone box. All zero / false is neutral.
@@ -35,6 +38,30 @@ constexpr int ClampByte(int v)
 // blue are read; the result is opaque. `result`'s buffer is reused when large enough.
 // Settings outside their ranges are clamped to them.
 void AdjustTone(const Bitmap32& source, Bitmap32& result, const ToneSettings& settings);
+
+// AdjustTone for pixels that arrive a few rows at a time: the tables are made once, then
+// any run of pixels is adjusted exactly as AdjustTone adjusts it.
+class ToneAdjuster
+{
+public:
+    explicit ToneAdjuster(const ToneSettings& settings);
+
+    // `count` pixels from `in` to `out` (which may be `in`).
+    void Apply(const TColor32* in, TColor32* out, size_t count) const;
+
+private:
+    enum class Step { Opaque, Channels, Saturation, Grayscale };
+    Step step_;
+    int invertXor_;
+    uint8_t channel_[256];
+    // Grayscale: the weights times each adjusted channel value.
+    int red30_[256], green59_[256], blue11_[256];
+    // Saturation: the spread of every difference, the mean of every sum, the clamp (and
+    // invert) of every result.
+    int spread_[511];
+    int mean_[766];
+    uint8_t clampInvert_[1276];
+};
 
 // One channel through the contrast/lightness/darkness/brightness step and splitlight,
 // exactly as AdjustTone computes it (for tables and checks).

@@ -27,20 +27,6 @@ void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t v)
         out[at + size_t(i)] = uint8_t(v >> (8 * i));
 }
 
-// Serpentine rows: each row from the ditherer's CurrentColumn in its direction.
-bool DitherRows(TDitherEngine& engine, const Bitmap32& picture, IndexedBitmap& result,
-                const ReductionProgress& progress)
-{
-    const int height = picture.Height();
-    for (int y = 0; y < height; ++y) {
-        engine.DitherRow(picture.Row(y), result.Row(y));
-        engine.EndLine();
-        if (progress && ((y + 1) % 64 == 0 || y + 1 == height) && !progress(y + 1, height))
-            return false;
-    }
-    return true;
-}
-
 // The palette and lookup of a mode; false for the modes that are not provided.
 bool MakeLookup(ReductionMode mode, const ReductionPalette& customPalette, ColorMatching matching,
                 std::vector<ReductionPalette::Entry>& palette, std::unique_ptr<TColorLookup>& lookup)
@@ -162,21 +148,17 @@ std::vector<uint8_t> IndexedBitmap::BmpBytes() const
     return out;
 }
 
-namespace {
-
-void PaletteColours(const std::vector<ReductionPalette::Entry>& palette, TColor32 (&colours)[256])
+void PaletteColors(const std::vector<ReductionPalette::Entry>& palette, TColor32 (&colors)[256])
 {
-    std::fill_n(colours, 256, clBlack32);
+    std::fill_n(colors, 256, clBlack32);
     for (size_t i = 0; i < palette.size() && i < 256; ++i)
-        colours[i] = Color32(palette[i].red, palette[i].green, palette[i].blue);
+        colors[i] = Color32(palette[i].red, palette[i].green, palette[i].blue);
 }
-
-} // namespace
 
 void IndexedBitmap::ToBitmap32(Bitmap32& target) const
 {
     TColor32 colors[256];
-    PaletteColours(Palette, colors);
+    PaletteColors(Palette, colors);
     target.SetSize(width_, height_);
     const size_t count = size_t(width_) * size_t(height_);
     const uint8_t* src = data_;
@@ -189,7 +171,7 @@ void IndexedBitmap::RowsToColors(int first, int count, TColor32* out) const
 {
     Q_ASSERT(first >= 0 && count >= 0 && first + count <= height_);
     TColor32 colors[256];
-    PaletteColours(Palette, colors);
+    PaletteColors(Palette, colors);
     const size_t n = size_t(width_) * size_t(count);
     const uint8_t* src = Row(first);
     for (size_t i = 0; i < n; ++i)
@@ -200,17 +182,49 @@ void IndexedBitmap::StretchTo(Bitmap32& target) const
 {
     if (target.Empty() || Empty())
         return;
-    TColor32 colors[256];
-    PaletteColours(Palette, colors);
-    std::vector<int> columns(size_t(target.Width()));
+    GridRowSampler sampler(width_, height_, Palette, target);
+    for (int y = 0; y < height_; ++y)
+        sampler.AddRow(y, Row(y));
+}
+
+GridRowSampler::GridRowSampler(int sourceWidth, int sourceHeight, const std::vector<ReductionPalette::Entry>& palette,
+                               Bitmap32& target)
+    : target_(target), sourceHeight_(sourceHeight), columns_(size_t(target.Width()))
+{
+    PaletteColors(palette, colors_);
     for (int x = 0; x < target.Width(); ++x)
-        columns[size_t(x)] = Bitmap32::StretchSource(x, width_, target.Width());
-    for (int y = 0; y < target.Height(); ++y) {
-        const uint8_t* s = Row(Bitmap32::StretchSource(y, height_, target.Height()));
-        TColor32* d = target.Row(y);
-        for (int x = 0; x < target.Width(); ++x)
-            d[x] = colors[s[columns[size_t(x)]]];
+        columns_[size_t(x)] = Bitmap32::StretchSource(x, sourceWidth, target.Width());
+}
+
+void GridRowSampler::AddRow(int y, const uint8_t* indices)
+{
+    // The target rows pick their source rows in order; a row may stand for none, one or
+    // several of them.
+    const int height = target_.Height();
+    for (; nextTarget_ < height && Bitmap32::StretchSource(nextTarget_, sourceHeight_, height) == y; ++nextTarget_) {
+        TColor32* d = target_.Row(nextTarget_);
+        for (size_t x = 0; x < columns_.size(); ++x)
+            d[x] = colors_[indices[columns_[x]]];
     }
+}
+
+RowReduction::RowReduction(int width, ReductionMode mode, DitherKind kind, const ReductionPalette& customPalette,
+                           ColorMatching matching)
+{
+    if (!MakeLookup(mode, customPalette, matching, palette_, lookup_))
+        throw Error("Reduction mode " + std::to_string(int(mode)) + " is not supported");
+    if (lookup_->ColorCount == 0)
+        return;
+    ditherer_ = CreateDitherer(int(kind), width, lookup_.get());
+}
+
+RowReduction::~RowReduction() = default;
+
+void RowReduction::Next(const TColor32* row, uint8_t* indices)
+{
+    // Serpentine rows: each row from the ditherer's CurrentColumn in its direction.
+    ditherer_->DitherRow(row, indices);
+    ditherer_->EndLine();
 }
 
 bool ReduceBitmapColors(const Bitmap32& picture, ReductionMode mode, DitherKind kind, int reductionBits,
@@ -225,21 +239,19 @@ bool ReduceBitmapColors(const Bitmap32& picture, ReductionMode mode, DitherKind 
     if (picture.Width() == 0 || picture.Height() == 0)
         throw Error("Invalid image dimensions");
 
-    std::vector<ReductionPalette::Entry> palette;
-    std::unique_ptr<TColorLookup> lookup;
-    MakeLookup(mode, customPalette, matching, palette, lookup);
-    if (lookup->ColorCount == 0)
+    RowReduction rows(picture.Width(), mode, kind, customPalette, matching);
+    if (rows.Empty())
         return true;
-    std::unique_ptr<TDitherEngine> ditherer = CreateDitherer(int(kind), picture.Width(), lookup.get());
-    if (!ditherer)
-        return true;
-
     result.SetSize(picture.Width(), picture.Height());
-    result.Palette = std::move(palette);
-    if (!DitherRows(*ditherer, picture, result, progress)) {
-        result.SetSize(0, 0);
-        result.Palette.clear();
-        return false;
+    result.Palette = rows.Palette();
+    const int height = picture.Height();
+    for (int y = 0; y < height; ++y) {
+        rows.Next(picture.Row(y), result.Row(y));
+        if (progress && ((y + 1) % 64 == 0 || y + 1 == height) && !progress(y + 1, height)) {
+            result.SetSize(0, 0);
+            result.Palette.clear();
+            return false;
+        }
     }
     return true;
 }

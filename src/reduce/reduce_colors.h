@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace tesselka {
@@ -61,6 +62,58 @@ private:
     int width_ = 0;
     int height_ = 0;
 };
+
+class TColorLookup;
+class TDitherEngine;
+
+// ReduceBitmapColors for a picture that arrives a row at a time, top to bottom: the same
+// lookup, ditherer and order of pixels, so the same indices, with only the ditherer's
+// rows of error kept. ReduceBitmapColors itself runs on it.
+class RowReduction
+{
+public:
+    // For pictures `width` pixels wide; the modes and kinds as for ReduceBitmapColors
+    // (the modes not provided throw tesselka::Error).
+    RowReduction(int width, ReductionMode mode, DitherKind kind, const ReductionPalette& customPalette,
+                 ColorMatching matching = MatchRgb);
+    ~RowReduction();
+    RowReduction(const RowReduction&) = delete;
+    RowReduction& operator=(const RowReduction&) = delete;
+
+    // True when nothing is reduced: an empty palette or a kind outside 0..6.
+    bool Empty() const { return !ditherer_; }
+    // The next row's indices (`width` of them) from its pixels.
+    void Next(const TColor32* row, uint8_t* indices);
+    // The colour table of the result.
+    const std::vector<ReductionPalette::Entry>& Palette() const { return palette_; }
+
+private:
+    std::vector<ReductionPalette::Entry> palette_;
+    std::unique_ptr<TColorLookup> lookup_;
+    std::unique_ptr<TDitherEngine> ditherer_;
+};
+
+// IndexedBitmap::StretchTo for an indexed picture that arrives a row at a time: each
+// source row is kept only as the target rows it stands for. `target` must be sized and
+// must outlive the sampler.
+class GridRowSampler
+{
+public:
+    GridRowSampler(int sourceWidth, int sourceHeight, const std::vector<ReductionPalette::Entry>& palette,
+                   Bitmap32& target);
+    // Source row `y`'s indices; rows must come in order, every one of them.
+    void AddRow(int y, const uint8_t* indices);
+
+private:
+    Bitmap32& target_;
+    int sourceHeight_;
+    int nextTarget_ = 0;
+    std::vector<int> columns_;
+    TColor32 colors_[256];
+};
+
+// The colours of a result's indices: the palette's entries (alpha 255), black after them.
+void PaletteColors(const std::vector<ReductionPalette::Entry>& palette, TColor32 (&colors)[256]);
 
 // Called once per band of rows with the rows done and the total; returning false cancels.
 using ReductionProgress = std::function<bool(int done, int total)>;
