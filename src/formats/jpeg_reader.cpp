@@ -46,6 +46,17 @@ inline uint8_t CmykChannel(unsigned ink, unsigned black, bool inverted)
     return uint8_t(((255 - ink) * (255 - black) + 127) / 255);
 }
 
+// A row of C, M, Y, K samples as opaque colours.
+void CmykToColors(const JSAMPLE* s, unsigned width, bool inverted, TColor32* row)
+{
+    for (unsigned x = 0; x < width; ++x, s += 4) {
+        unsigned r = CmykChannel(s[0], s[3], inverted);
+        unsigned g = CmykChannel(s[1], s[3], inverted);
+        unsigned b = CmykChannel(s[2], s[3], inverted);
+        row[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
+    }
+}
+
 struct JpegHeader
 {
     int width = 0;
@@ -100,13 +111,7 @@ bool DecodeJpeg(std::FILE* file, JpegError& error, JpegHeader& header, Bitmap32*
             continue;
         }
         jpeg_read_scanlines(&cinfo, cmykRow, 1);
-        const JSAMPLE* s = cmykRow[0];
-        for (unsigned x = 0; x < cinfo.output_width; ++x, s += 4) {
-            unsigned r = CmykChannel(s[0], s[3], inverted);
-            unsigned g = CmykChannel(s[1], s[3], inverted);
-            unsigned b = CmykChannel(s[2], s[3], inverted);
-            row[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
-        }
+        CmykToColors(cmykRow[0], cinfo.output_width, inverted, row);
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
@@ -222,13 +227,7 @@ private:
                 jpeg_read_scanlines(&cinfo_, target, 1);
             } else {
                 jpeg_read_scanlines(&cinfo_, cmykRow_, 1);
-                const JSAMPLE* s = cmykRow_[0];
-                for (unsigned x = 0; x < cinfo_.output_width; ++x, s += 4) {
-                    unsigned r = CmykChannel(s[0], s[3], inverted_);
-                    unsigned g = CmykChannel(s[1], s[3], inverted_);
-                    unsigned b = CmykChannel(s[2], s[3], inverted_);
-                    row[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
-                }
+                CmykToColors(cmykRow_[0], cinfo_.output_width, inverted_, row);
             }
         }
         if (cinfo_.output_scanline == cinfo_.output_height) {

@@ -111,6 +111,54 @@ long CheckChunks(std::FILE* file, long size, bool& cut)
     return size;
 }
 
+// The reading's settings, then the header.
+void StartReading(png_structp png, png_infop info, PngSource& source)
+{
+    png_set_read_fn(png, &source, PngReadData);
+    // The caller checks the size against the program's own limits with a clear message;
+    // libpng's own default limit would otherwise answer first with a different text.
+    png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
+    png_set_chunk_malloc_max(png, MaxChunkBytes);
+    png_set_chunk_cache_max(png, 256);
+    // Chunks nobody reads are skipped as they stream past, never kept in memory.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+    static const png_byte unused[] = "tEXt\0zTXt\0iTXt\0sPLT\0tIME\0pCAL\0sCAL\0hIST\0eXIf\0";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, unused, int(sizeof unused / 5));
+    png_read_info(png, info);
+}
+
+// Every colour type and depth becomes 8-bit B, G, R, A rows: palettes and low depths are
+// expanded, tRNS becomes alpha, 16-bit samples are scaled with rounding. Returns the
+// number of interlace passes.
+int ConvertRows(png_structp png, png_infop info, png_uint_32 width)
+{
+    const int colorType = png_get_color_type(png, info);
+    png_set_expand(png);
+    png_set_scale_16(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    const int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != png_size_t(width) * 4)
+        png_error(png, "Unexpected row layout after conversion");
+    return passes;
+}
+
+// Transparent parts drawn over white.
+void FlattenPixelsOnWhite(TColor32* pixels, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const TColor32 c = pixels[i];
+        const unsigned a = c >> 24;
+        if (a == 255)
+            continue;
+        auto over = [a](unsigned v) { return (v * a + 255 * (255 - a) + 127) / 255; };
+        pixels[i] = 0xFF000000u | (over((c >> 16) & 0xFF) << 16) | (over((c >> 8) & 0xFF) << 8) | over(c & 0xFF);
+    }
+}
+
 struct PngHeader
 {
     png_uint_32 width = 0;
@@ -138,17 +186,7 @@ bool DecodePng(PngSource& source, PngReadError& error, PngHeader& header, Bitmap
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
-    png_set_read_fn(png, &source, PngReadData);
-    // The caller checks the size against the program's own limits with a clear message;
-    // libpng's own default limit would otherwise answer first with a different text.
-    png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
-    png_set_chunk_malloc_max(png, MaxChunkBytes);
-    png_set_chunk_cache_max(png, 256);
-    // Chunks nobody reads are skipped as they stream past, never kept in memory.
-    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
-    static const png_byte unused[] = "tEXt\0zTXt\0iTXt\0sPLT\0tIME\0pCAL\0sCAL\0hIST\0eXIf\0";
-    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, unused, int(sizeof unused / 5));
-    png_read_info(png, info);
+    StartReading(png, info, source);
     header.width = png_get_image_width(png, info);
     header.height = png_get_image_height(png, info);
     if (!target) {
@@ -156,19 +194,7 @@ bool DecodePng(PngSource& source, PngReadError& error, PngHeader& header, Bitmap
         return true;
     }
 
-    const int colorType = png_get_color_type(png, info);
-    // Every colour type and depth becomes 8-bit B, G, R, A rows: palettes and low depths
-    // are expanded, tRNS becomes alpha, 16-bit samples are scaled with rounding.
-    png_set_expand(png);
-    png_set_scale_16(png);
-    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
-        png_set_gray_to_rgb(png);
-    png_set_bgr(png);
-    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
-    const int passes = png_set_interlace_handling(png);
-    png_read_update_info(png, info);
-    if (png_get_rowbytes(png, info) != png_size_t(header.width) * 4)
-        png_error(png, "Unexpected row layout after conversion");
+    const int passes = ConvertRows(png, info, header.width);
 
     // Row by row, each interlace pass over every row (libpng combines the passes in the
     // rows themselves), so that progress hears of bands of rows as they come.
@@ -227,18 +253,7 @@ Bitmap32 ReadPng(const std::string& path, const StepProgress& progress)
         throw DecodeCancelled();
     if (!ok)
         throw Error(std::string("PNG: ") + error.message);
-    // Transparent parts are drawn over white.
-    for (int y = 0; y < picture.Height(); ++y) {
-        TColor32* row = picture.Row(y);
-        for (int x = 0; x < picture.Width(); ++x) {
-            TColor32 c = row[x];
-            unsigned a = c >> 24;
-            if (a == 255)
-                continue;
-            auto over = [a](unsigned v) { return (v * a + 255 * (255 - a) + 127) / 255; };
-            row[x] = 0xFF000000u | (over((c >> 16) & 0xFF) << 16) | (over((c >> 8) & 0xFF) << 8) | over(c & 0xFF);
-        }
-    }
+    FlattenPixelsOnWhite(picture.Bits(), size_t(picture.Width()) * size_t(picture.Height()));
     return picture;
 }
 
@@ -277,15 +292,7 @@ public:
         }
         if (setjmp(error_.jump))
             return Fail();
-        // The settings of DecodePng, which says why.
-        png_set_read_fn(png_, &source_, PngReadData);
-        png_set_user_limits(png_, 0x7FFFFFFF, 0x7FFFFFFF);
-        png_set_chunk_malloc_max(png_, MaxChunkBytes);
-        png_set_chunk_cache_max(png_, 256);
-        png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
-        static const png_byte unused[] = "tEXt\0zTXt\0iTXt\0sPLT\0tIME\0pCAL\0sCAL\0hIST\0eXIf\0";
-        png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_NEVER, unused, int(sizeof unused / 5));
-        png_read_info(png_, info_);
+        StartReading(png_, info_, source_);
         width_ = int(std::min<png_uint_32>(png_get_image_width(png_, info_), 0x7FFFFFFF));
         height_ = int(std::min<png_uint_32>(png_get_image_height(png_, info_), 0x7FFFFFFF));
         headerWidth_ = png_get_image_width(png_, info_);
@@ -301,16 +308,7 @@ public:
     {
         if (setjmp(error_.jump))
             return Fail();
-        const int colorType = png_get_color_type(png_, info_);
-        png_set_expand(png_);
-        png_set_scale_16(png_);
-        if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
-            png_set_gray_to_rgb(png_);
-        png_set_bgr(png_);
-        png_set_add_alpha(png_, 0xFF, PNG_FILLER_AFTER);
-        png_read_update_info(png_, info_);
-        if (png_get_rowbytes(png_, info_) != png_size_t(width_) * 4)
-            png_error(png_, "Unexpected row layout after conversion");
+        ConvertRows(png_, info_, headerWidth_);
         return true;
     }
 
@@ -320,16 +318,7 @@ public:
             return;
         if (!png_ || !ReadRows(rows, count))
             throw Error(std::string("PNG: ") + error_.message);
-        // Transparent parts are drawn over white, as ReadPng draws them.
-        const size_t n = size_t(count) * size_t(width_);
-        for (size_t i = 0; i < n; ++i) {
-            const TColor32 c = rows[i];
-            const unsigned a = c >> 24;
-            if (a == 255)
-                continue;
-            auto over = [a](unsigned v) { return (v * a + 255 * (255 - a) + 127) / 255; };
-            rows[i] = 0xFF000000u | (over((c >> 16) & 0xFF) << 16) | (over((c >> 8) & 0xFF) << 8) | over(c & 0xFF);
-        }
+        FlattenPixelsOnWhite(rows, size_t(count) * size_t(width_));
     }
 
 private:

@@ -4,9 +4,9 @@
 #include "cli/convert.h"
 #include "formats/picture_io.h"
 #include "formats/picture_rows.h"
+#include "support/files.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QImage>
 #include <QImageWriter>
 #include <QTemporaryDir>
@@ -16,12 +16,6 @@
 using namespace tesselka;
 
 namespace {
-
-QByteArray Bytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A gradient with noise, so that every kind spreads errors of every size; `alpha` adds
 // transparent parts, which the readers draw over white.
@@ -97,7 +91,8 @@ TEST(CliRows, SameFilesAsTheWholePicture)
                         [&](const QString& line) { messages[whole] << line; },
                         whole ? cli::PictureReading::Whole : cli::PictureReading::Rows);
                     for (int f = 0; f < 3; ++f)
-                        files[whole][f] = Bytes(out + QStringList{"studs.png", "adjusted.png", "dithered.png"}[f]);
+                        files[whole][f] =
+                            test::ReadBytes(out + QStringList{"studs.png", "adjusted.png", "dithered.png"}[f]);
                 }
                 const std::string what = std::string(in.name) + " " + kind + " width " + width.toStdString() + " " +
                                          tone.join(QLatin1Char(' ')).toStdString();
