@@ -202,7 +202,7 @@ EOF2
   read -r im_s _ < <(printf '%s\n' "${im_m[@]}" | medians)
   awk -v r="$(awk -v a="$im_s" -v b="$ours_s" 'BEGIN {print a / b}')" -v mb="$ours_mb" 'BEGIN {
     printf "target: at least 8x faster than ImageMagick: %.1fx (%s); under 40 MB: %.1f MB (%s)\n",
-      r, r >= 8 ? "met" : "NOT met", mb, mb < 40 ? "met" : "NOT met" }'
+      r, (r >= 8 ? "met" : "NOT met"), mb, (mb < 40 ? "met" : "NOT met") }'
 
   echo "== tesselka-cli convert --dither floyd --stud-png by size (median of 3; load $(cut -d' ' -f1-3 /proc/loadavg))"
   printf '%-26s %8s %8s %8s %8s\n' picture seconds "peak MB" "+dith s" "+dith MB"
@@ -220,7 +220,7 @@ EOF2
   # The last size is the 400-megapixel PNG.
   awk -v p="$pm" -v d="$dm" 'BEGIN {
     printf "target: 400 MP under 200 MB: %.1f MB (%s); with --dithered under 300 MB: %.1f MB (%s)\n",
-      p, p < 200 ? "met" : "NOT met", d, d < 300 ? "met" : "NOT met" }'
+      p, (p < 200 ? "met" : "NOT met"), d, (d < 300 ? "met" : "NOT met") }'
   rm -f "$work/dithered-size.png"
 fi
 
