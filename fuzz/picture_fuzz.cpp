@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return 0;
-    std::fwrite(data, 1, size, file);
+    if (size > 0) // an empty input comes with no buffer at all
+        std::fwrite(data, 1, size, file);
     std::fclose(file);
     try {
         tesselka::Bitmap32 picture = tesselka::LoadPicture(path);

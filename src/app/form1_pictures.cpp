@@ -74,11 +74,22 @@ void TForm1::Button11Click()
         return;
     const BusyCursor busy;
     try {
-        image1->SetBitmap(LoadPicture(FilePath(OpenDialog1.FileName)));
+        // Read and scale into copies first: a cancel or a refused scaling keeps all.
+        Bitmap32 picture;
+        const std::unique_ptr<Progress> progress =
+            platform().StartProgress(this, QStringLiteral("Loading the dithered picture"));
+        if (!LoadPicture(FilePath(OpenDialog1.FileName), picture,
+                         [&progress](int done, int total) { return progress->Step(done, total); })) {
+            ShowStatus(QStringLiteral("Load Dithered Image cancelled"));
+            return;
+        }
+        Bitmap32 grid = StudImage;
+        ScaleToGrid(picture, grid, false);
+        image1->SetBitmap(std::move(picture));
         SourcePicture = image1->Bitmap();
         WorkPicture = image1->Bitmap();
+        StudImage = std::move(grid);
         RememberLoadedPicture(OpenDialog1.FileName);
-        ScaleToGrid(SourcePicture, StudImage, false);
         // The stud-mix grid of an earlier picture would draw that picture: the stud-mix
         // style asks for Dither Image instead.
         MixStudImage = Bitmap32();

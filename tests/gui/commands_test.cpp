@@ -207,6 +207,12 @@ TEST(Commands, CancelledLoadMosaicAndPrintLeaveThePreviousState)
                  QString::fromStdString(test::DataFile("photos/aitzgorri_by_Aitzol_Berasategi.jpg")));
              w.form.BitBtn1->click();
          }},
+        {"Loading the dithered picture", "Load Dithered Image cancelled",
+         [&w] {
+             w.platform.fileAnswers.push_back(
+                 QString::fromStdString(test::DataFile("photos/friends_by_Aitzol_Berasategi.jpg")));
+             w.form.Button11->click();
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -352,7 +352,8 @@ TEST_F(SettingsTest, PlacementFollowsTheStoredStateAndScreen)
 TEST_F(SettingsTest, DamagedOrUnusableFileNeverCrashesNorGetsLost)
 {
     // Garbage, a huge line and keys in odd places: what can be read is restored.
-    QByteArray garbage("\x00\xff\xfe[TForm1\n=\n[TForm1]\n\x01\x02\x03\n", 28);
+    static const char raw[] = "\x00\xff\xfe[TForm1\n=\n[TForm1]\n\x01\x02\x03\n";
+    QByteArray garbage(raw, sizeof raw - 1);
     garbage += "Edit2_Text=" + QByteArray(70000, '7') + "\n";
     garbage += "sbScale_Position=6\nBrightness_Position=99999\nNormPos=,,,\n";
     Write(Ini(), garbage);
