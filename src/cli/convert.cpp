@@ -211,6 +211,12 @@ struct RunStart
         chosen = BuildDitherPalette(PanelColors(table, tableRead), o.paletteCodes);
     }
 
+    // What every run says once it has its grid.
+    void SayMosaic(const Bitmap32& studs) const
+    {
+        say(QStringLiteral("Mosaic of %1 x %2 studs").arg(studs.Width()).arg(studs.Height()));
+    }
+
     // The dither's progress, a line every tenth.
     bool Dithering(int done, int total) const
     {
@@ -236,6 +242,12 @@ struct PictureOrigin
     std::function<std::string()> bytes; // the file's bytes, read only for a project
     std::string settings;               // the INI text the project's settings go over
 };
+
+// A text that is not a style draws with the first style's cell, as the window does at start.
+CellShape CellOf(const std::string& style)
+{
+    return StyleCell(style).value_or(CellShape{StyleCellWidth, 2});
+}
 
 ToneSettings ToneOf(const ConvertOptions& o)
 {
@@ -274,7 +286,7 @@ QStringList ConvertPicture(const ConvertOptions& o, RunStart& run, const Bitmap3
     }
 
     const std::string style = o.style.toStdString();
-    const CellShape cell = StyleCell(style).value_or(CellShape{StyleCellWidth, 2});
+    const CellShape cell = CellOf(style);
     const DitherRequest request = RequestOf(o, style, cell);
     IndexedBitmap reduced;
     std::optional<StudGrids> grids;
@@ -294,7 +306,7 @@ QStringList ConvertPicture(const ConvertOptions& o, RunStart& run, const Bitmap3
     }
     if (!grids)
         throw Error(QStringLiteral("%1: the palette is empty, nothing to build").arg(o.picture).toStdString());
-    run.say(QStringLiteral("Mosaic of %1 x %2 studs").arg(grids->studImage.Width()).arg(grids->studImage.Height()));
+    run.SayMosaic(grids->studImage);
 
     if (!o.project.isEmpty()) {
         if (o.project == QLatin1String("-"))
@@ -414,7 +426,7 @@ QStringList ConvertRows(const ConvertOptions& o, RunStart& run, PictureRows& row
     }
     if (!grids)
         throw Error(QStringLiteral("%1: the palette is empty, nothing to build").arg(o.picture).toStdString());
-    run.say(QStringLiteral("Mosaic of %1 x %2 studs").arg(grids->studImage.Width()).arg(grids->studImage.Height()));
+    run.SayMosaic(grids->studImage);
 
     const std::string style = o.style.toStdString();
     WriteGridOutputs(o, {grids->studImage, style, request.cell, run.table, run.chosen, rows.Width(), rows.Height()},
@@ -450,12 +462,12 @@ QStringList RunProject(const ConvertOptions& given, const MessageSink& progress)
                         .arg(o.picture, o.pictureOptions.join(QStringLiteral(", ")))
                         .toStdString());
     const std::string style = o.style.toStdString();
-    const CellShape cell = StyleCell(style).value_or(CellShape{StyleCellWidth, 2});
+    const CellShape cell = CellOf(style);
     // The models note the picture's size; it is decoded for them only.
     Bitmap32 source;
     if (!o.ldraw.isEmpty() || !o.partsList.isEmpty() || !o.wantedList.isEmpty())
         ForFile(o.picture, [&] { source = DecodeProjectPicture(project); });
-    run.say(QStringLiteral("Mosaic of %1 x %2 studs").arg(project.studImage.Width()).arg(project.studImage.Height()));
+    run.SayMosaic(project.studImage);
 
     QStringList written;
     WriteGridOutputs(o, {project.studImage, style, cell, run.table, run.chosen, source.Width(), source.Height()},
@@ -475,7 +487,7 @@ QStringList RunConvert(const ConvertOptions& o, const MessageSink& progress, Pic
         std::unique_ptr<PictureRows> rows;
         ForFile(o.picture, [&] { rows = OpenPictureRows(FilePath(o.picture)); });
         const std::string style = o.style.toStdString();
-        const DitherRequest request = RequestOf(o, style, StyleCell(style).value_or(CellShape{StyleCellWidth, 2}));
+        const DitherRequest request = RequestOf(o, style, CellOf(style));
         if (rows && RowsFit(o, *rows, run, request))
             return ConvertRows(o, run, *rows, request);
     }
@@ -509,9 +521,8 @@ QStringList RunLoadLdraw(const ConvertOptions& o, const MessageSink& progress)
         if (ReadModelFile(FilePath(o.picture), run.table, target) == ModelReadResult::NotOurs)
             throw Error(NotOurModelText);
     });
-    // A text that is not a style draws with the first style's cell, as the window does at start.
-    const CellShape cell = StyleCell(style).value_or(CellShape{StyleCellWidth, 2});
-    run.say(QStringLiteral("Mosaic of %1 x %2 studs").arg(studImage.Width()).arg(studImage.Height()));
+    const CellShape cell = CellOf(style);
+    run.SayMosaic(studImage);
 
     WriteGridOutputs(o, {studImage, style, cell, run.table, run.chosen, sourcePicture.Width(), sourcePicture.Height()},
                      written, run.say, run.warn);
