@@ -84,10 +84,18 @@ public:
     const uint32_t* CellEntries() const { return cellEntries_.get(); }
     uint32_t UnknownEntry() const { return unknownEntry_; }
 
+    // The same cells once more for Floyd-Steinberg, whose next pixel needs 7 x the
+    // answer's colour: -7 x red in bits 0-15, -7 x green in bits 16-31, the index in bits
+    // 32-39 and -7 x blue in bits 48-63, each field taken out by one instruction.
+    // UnknownDiffusionEntry marks a cell without an answer (no answer has -1 in a field).
+    static constexpr uint64_t UnknownDiffusionEntry = ~uint64_t(0);
+    const uint64_t* DiffusionEntries() const { return diffusionEntries_.get(); }
+
 private:
     void Answer(int cell, int index);
 
     std::unique_ptr<uint32_t[]> cellEntries_;
+    std::unique_ptr<uint64_t[]> diffusionEntries_;
     // Set for MatchPerceptual only.
     std::unique_ptr<PerceptualSearch> perceptual_;
     uint32_t unknownEntry_ = 0;

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <typeinfo>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tesselka {
 
 namespace {
@@ -57,49 +61,170 @@ int NearestRow(const InlineFind& find, const TColor32* source, uint8_t* indices,
     return column;
 }
 
-// One channel's running values after a pixel: a zero error leaves the cell, Pending
-// and LastError alone; Carry becomes 7 x error either way.
-inline void FloydSteinbergStep(int& cell, int& carry, int& last, int& pending, int e)
+// Floyd-Steinberg's running values of the three channels (see TFloydSteinbergDitherer),
+// moved on by one pixel from 7 x its errors: a zero error leaves the cell, Pending and
+// LastError alone.
+#if defined(__SSE2__)
+class RunningValues
 {
-    if (e != 0) {
-        cell = pending + 3 * e;
-        pending = last + 5 * e;
-        last = e;
+public:
+    RunningValues(const int32_t* pending, const int32_t* last)
+        : pending_(_mm_setr_epi32(pending[0], pending[1], pending[2], 0)),
+          last_(_mm_setr_epi32(last[0], last[1], last[2], 0))
+    {
     }
-    carry = 7 * e;
+
+    // `errors7` holds four ints (the fourth 0) and `cell` the pixel's four cell ints.
+    void Apply(const int32_t* errors7, int* cell)
+    {
+        const __m128i e7 = _mm_load_si128(reinterpret_cast<const __m128i*>(errors7));
+        // 7 x e is exact and small, so e = (7e x 9363 + 2^15) >> 16 with no rounding error.
+        const __m128i e =
+            _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(e7, _mm_set1_epi32(9363)), _mm_set1_epi32(1 << 15)), 16);
+        const __m128i keep = _mm_cmpeq_epi32(e, _mm_setzero_si128());
+        const __m128i e2 = _mm_add_epi32(e, e);
+        const __m128i newCell = _mm_add_epi32(pending_, _mm_add_epi32(e2, e));
+        const __m128i newPending = _mm_add_epi32(last_, _mm_add_epi32(_mm_add_epi32(e2, e2), e));
+        const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(cell), Select(keep, old, newCell));
+        pending_ = Select(keep, pending_, newPending);
+        last_ = Select(keep, last_, e);
+    }
+
+    void Store(int32_t* pending, int32_t* last) const
+    {
+        alignas(16) int32_t p[4], l[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(p), pending_);
+        _mm_store_si128(reinterpret_cast<__m128i*>(l), last_);
+        std::copy_n(p, 3, pending);
+        std::copy_n(l, 3, last);
+    }
+
+private:
+    static __m128i Select(__m128i keep, __m128i old, __m128i fresh)
+    {
+        return _mm_or_si128(_mm_and_si128(keep, old), _mm_andnot_si128(keep, fresh));
+    }
+
+    __m128i pending_, last_;
+};
+#else
+class RunningValues
+{
+public:
+    RunningValues(const int32_t* pending, const int32_t* last)
+    {
+        std::copy_n(pending, 3, pending_);
+        std::copy_n(last, 3, last_);
+    }
+
+    void Apply(const int32_t* errors7, int* cell)
+    {
+        for (int ch = 0; ch < 3; ++ch) {
+            if (errors7[ch] == 0)
+                continue;
+            const int e = errors7[ch] / 7;
+            cell[ch] = pending_[ch] + 3 * e;
+            pending_[ch] = last_[ch] + 5 * e;
+            last_[ch] = e;
+        }
+    }
+
+    void Store(int32_t* pending, int32_t* last) const
+    {
+        std::copy_n(pending_, 3, pending);
+        std::copy_n(last_, 3, last);
+    }
+
+private:
+    int32_t pending_[3], last_[3];
+};
+#endif
+
+// The fields of a diffusion entry: -7 x the answer's red, green and blue.
+inline int MinusSevenRed(uint64_t entry)
+{
+    return int16_t(entry);
+}
+inline int MinusSevenGreen(uint64_t entry)
+{
+    return int32_t(uint32_t(entry)) >> 16;
+}
+inline int MinusSevenBlue(uint64_t entry)
+{
+    return int(int64_t(entry) >> 48);
 }
 
-template <int Dir>
-void FloydSteinbergRow(TFloydSteinbergDitherer& fs, const InlineFind& find, const TColor32* source, uint8_t* indices)
+[[gnu::noinline]] uint64_t SearchDiffusionEntry(TFastColorLookup& lookup, int red, int green, int blue, uint32_t cell)
 {
-    int carryR = fs.Carry[0], carryG = fs.Carry[1], carryB = fs.Carry[2];
-    int lastR = fs.LastError[0], lastG = fs.LastError[1], lastB = fs.LastError[2];
-    int pendR = fs.Pending[0], pendG = fs.Pending[1], pendB = fs.Pending[2];
-    int* cell = fs.CellData() + 4 * fs.CursorCell;
+    lookup.Search(uint8_t(red), uint8_t(green), uint8_t(blue), int(cell));
+    return lookup.DiffusionEntries()[cell];
+}
+
+// A row of Floyd-Steinberg as two strands. The chain from a pixel's corrected colour
+// through the lookup to the next pixel's correction is all that limits the kernel, so it
+// carries as little as it can: the next pixel's cell, source and 7 x this pixel's colour
+// are summed while the lookup runs, and the table gives -7 x the answer's colour, so one
+// add per channel completes the next correction. src + (t + 8) / 16, truncated, is taken
+// as (16 src + t + 8 (+ 15 when t + 8 < 0)) >> 4. The running values and error cells,
+// which this row never reads again, follow Lag pixels behind from a ring of 7 x the
+// errors, in vector registers, out of the chain's way.
+template <int Dir>
+void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, const TColor32* source, uint8_t* indices)
+{
+    constexpr int Lag = 16;
+    constexpr int Ring = 2 * Lag;
+    static_assert((Ring & (Ring - 1)) == 0);
     const int first = fs.CurrentColumn;
     const int count = Dir == 1 ? fs.LineWidth - first : first + 1;
-    const TColor32* src = source + first;
-    uint8_t* dst = indices + first;
-    const uint32_t* entries = find.entries;
-    const uint32_t unknown = find.unknown;
-    for (int i = 0; i < count; ++i, src += Dir, dst += Dir, cell += 4 * Dir) {
-        const TColor32 p = *src;
-        const int r = Clamp255(int((p >> 16) & 0xFF) + (cell[0] + carryR + 8) / 16);
-        const int g = Clamp255(int((p >> 8) & 0xFF) + (cell[1] + carryG + 8) / 16);
-        const int b = Clamp255(int(p & 0xFF) + (cell[2] + carryB + 8) / 16);
-        // Unsigned, so the cell indexes the table without a sign extension on the chain.
-        const uint32_t at = uint32_t(r >> 3) | uint32_t(g >> 3) << 5 | uint32_t(b >> 3) << 10;
-        uint32_t chosen = entries[at];
-        if (__builtin_expect(chosen == unknown, 0))
-            chosen = find.Entry(r, g, b);
-        FloydSteinbergStep(cell[0], carryR, lastR, pendR, r - int((chosen >> 8) & 0xFF));
-        FloydSteinbergStep(cell[1], carryG, lastG, pendG, g - int((chosen >> 16) & 0xFF));
-        FloydSteinbergStep(cell[2], carryB, lastB, pendB, b - int(chosen >> 24));
-        *dst = uint8_t(chosen);
+    if (count <= 0)
+        return;
+    int* const cell = fs.CellData() + 4 * fs.CursorCell;
+    const TColor32* const src = source + first;
+    uint8_t* const dst = indices + first;
+    const uint64_t* const table = lookup.DiffusionEntries();
+    alignas(16) int32_t errors7[Ring * 4] = {};
+
+    int r, g, b;
+    {
+        const TColor32 p = src[0];
+        r = int((p >> 16) & 0xFF) + (cell[0] + fs.Carry[0] + 8) / 16;
+        g = int((p >> 8) & 0xFF) + (cell[1] + fs.Carry[1] + 8) / 16;
+        b = int(p & 0xFF) + (cell[2] + fs.Carry[2] + 8) / 16;
     }
-    fs.Carry[0] = carryR, fs.Carry[1] = carryG, fs.Carry[2] = carryB;
-    fs.LastError[0] = lastR, fs.LastError[1] = lastG, fs.LastError[2] = lastB;
-    fs.Pending[0] = pendR, fs.Pending[1] = pendG, fs.Pending[2] = pendB;
+    RunningValues running(fs.Pending, fs.LastError);
+    for (int i = 0;; ++i) {
+        r = Clamp255(r);
+        g = Clamp255(g);
+        b = Clamp255(b);
+        const uint32_t at = uint32_t(r >> 3) | uint32_t(g >> 3) << 5 | uint32_t(b >> 3) << 10;
+        uint64_t entry = table[at];
+        const int r7 = 7 * r, g7 = 7 * g, b7 = 7 * b;
+        if (i >= Lag)
+            running.Apply(errors7 + 4 * ((i - Lag) & (Ring - 1)), cell + 4 * Dir * (i - Lag));
+        if (__builtin_expect(entry == TFastColorLookup::UnknownDiffusionEntry, 0))
+            entry = SearchDiffusionEntry(lookup, r, g, b, at);
+        const int fR = MinusSevenRed(entry), fG = MinusSevenGreen(entry), fB = MinusSevenBlue(entry);
+        dst[Dir * i] = uint8_t(entry >> 32);
+        int32_t* e7 = errors7 + 4 * (i & (Ring - 1));
+        e7[0] = r7 + fR;
+        e7[1] = g7 + fG;
+        e7[2] = b7 + fB;
+        if (i + 1 == count)
+            break;
+        const int* next = cell + 4 * Dir * (i + 1);
+        const TColor32 p = src[Dir * (i + 1)];
+        const int tR = next[0] + 8 + r7, tG = next[1] + 8 + g7, tB = next[2] + 8 + b7;
+        const int uR = tR + 16 * int((p >> 16) & 0xFF), uG = tG + 16 * int((p >> 8) & 0xFF),
+                  uB = tB + 16 * int(p & 0xFF);
+        r = (tR + fR < 0 ? uR + fR + 15 : uR + fR) >> 4;
+        g = (tG + fG < 0 ? uG + fG + 15 : uG + fG) >> 4;
+        b = (tB + fB < 0 ? uB + fB + 15 : uB + fB) >> 4;
+    }
+    for (int k = std::max(count - Lag, 0); k < count; ++k)
+        running.Apply(errors7 + 4 * (k & (Ring - 1)), cell + 4 * Dir * k);
+    running.Store(fs.Pending, fs.LastError);
+    std::copy_n(errors7 + 4 * ((count - 1) & (Ring - 1)), 3, fs.Carry);
     fs.CursorCell += count * Dir;
     fs.CurrentColumn = first + count * Dir;
 }
@@ -277,11 +402,10 @@ void TFloydSteinbergDitherer::DitherRow(const TColor32* source, uint8_t* indices
         TDitherEngine::DitherRow(source, indices);
         return;
     }
-    const InlineFind find(*fastLookup_);
     if (ScanDirection == 1)
-        FloydSteinbergRow<1>(*this, find, source, indices);
+        FloydSteinbergRow<1>(*this, *fastLookup_, source, indices);
     else
-        FloydSteinbergRow<-1>(*this, find, source, indices);
+        FloydSteinbergRow<-1>(*this, *fastLookup_, source, indices);
 }
 
 T5by3Ditherer::T5by3Ditherer(int32_t lineWidth, TColorLookup* colorLookup, int32_t divisor)
