@@ -192,12 +192,24 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, co
         g = int((p >> 8) & 0xFF) + (cell[1] + fs.Carry[1] + 8) / 16;
         b = int(p & 0xFF) + (cell[2] + fs.Carry[2] + 8) / 16;
     }
+    // w is 16 x the corrected value plus a remainder below 16, so a cell's bits come
+    // straight from it; a channel outside 0..255 (a well-predicted branch) is redone.
+    int wR = r * 16, wG = g * 16, wB = b * 16;
     RunningValues running(fs.Pending, fs.LastError);
     for (int i = 0;; ++i) {
-        r = Clamp255(r);
-        g = Clamp255(g);
-        b = Clamp255(b);
-        const uint32_t at = uint32_t(r >> 3) | uint32_t(g >> 3) << 5 | uint32_t(b >> 3) << 10;
+        uint32_t at = (uint32_t(wR >> 7) & 0x1Fu) | (uint32_t(wG >> 2) & 0x3E0u) | (uint32_t(wB << 3) & 0x7C00u);
+        if (__builtin_expect(uint32_t(r) > 255u, 0)) {
+            r = Clamp255(r);
+            at = (at & ~0x1Fu) | uint32_t(r >> 3);
+        }
+        if (__builtin_expect(uint32_t(g) > 255u, 0)) {
+            g = Clamp255(g);
+            at = (at & ~0x3E0u) | uint32_t(g >> 3) << 5;
+        }
+        if (__builtin_expect(uint32_t(b) > 255u, 0)) {
+            b = Clamp255(b);
+            at = (at & ~0x7C00u) | uint32_t(b >> 3) << 10;
+        }
         uint64_t entry = table[at];
         const int r7 = 7 * r, g7 = 7 * g, b7 = 7 * b;
         if (i >= Lag)
@@ -217,9 +229,12 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, co
         const int tR = next[0] + 8 + r7, tG = next[1] + 8 + g7, tB = next[2] + 8 + b7;
         const int uR = tR + 16 * int((p >> 16) & 0xFF), uG = tG + 16 * int((p >> 8) & 0xFF),
                   uB = tB + 16 * int(p & 0xFF);
-        r = (tR + fR < 0 ? uR + fR + 15 : uR + fR) >> 4;
-        g = (tG + fG < 0 ? uG + fG + 15 : uG + fG) >> 4;
-        b = (tB + fB < 0 ? uB + fB + 15 : uB + fB) >> 4;
+        wR = tR + fR < 0 ? uR + fR + 15 : uR + fR;
+        wG = tG + fG < 0 ? uG + fG + 15 : uG + fG;
+        wB = tB + fB < 0 ? uB + fB + 15 : uB + fB;
+        r = wR >> 4;
+        g = wG >> 4;
+        b = wB >> 4;
     }
     for (int k = std::max(count - Lag, 0); k < count; ++k)
         running.Apply(errors7 + 4 * (k & (Ring - 1)), cell + 4 * Dir * k);
