@@ -88,7 +88,8 @@ public:
         const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(cell), Select(keep, old, newCell));
         pending_ = Select(keep, pending_, newPending);
-        last_ = Select(keep, last_, e);
+        // e is 0 wherever last_ is kept.
+        last_ = _mm_or_si128(_mm_and_si128(keep, last_), e);
     }
 
     void Store(int32_t* pending, int32_t* last) const
@@ -155,6 +156,17 @@ inline int MinusSevenBlue(uint64_t entry)
     return int(int64_t(entry) >> 48);
 }
 
+// The value as it is, but opaque to the optimiser, which would otherwise fold an address
+// computed in two halves back into one index and lengthen the lookup chain by an add.
+template <class T>
+inline T Unfolded(T value)
+{
+#if defined(__GNUC__)
+    asm("" : "+r"(value));
+#endif
+    return value;
+}
+
 [[gnu::noinline]] uint64_t SearchDiffusionEntry(TFastColorLookup& lookup, int red, int green, int blue, uint32_t cell)
 {
     lookup.Search(uint8_t(red), uint8_t(green), uint8_t(blue), int(cell));
@@ -167,14 +179,12 @@ inline int MinusSevenBlue(uint64_t entry)
 // are summed while the lookup runs, and the table gives -7 x the answer's colour, so one
 // add per channel completes the next correction. src + (t + 8) / 16, truncated, is taken
 // as (16 src + t + 8 (+ 15 when t + 8 < 0)) >> 4. The running values and error cells,
-// which this row never reads again, follow Lag pixels behind from a ring of 7 x the
+// which this row never reads again, follow Lag pixels behind from the row's 7 x
 // errors, in vector registers, out of the chain's way.
 template <int Dir>
 void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, const TColor32* source, uint8_t* indices)
 {
     constexpr int Lag = 16;
-    constexpr int Ring = 2 * Lag;
-    static_assert((Ring & (Ring - 1)) == 0);
     const int first = fs.CurrentColumn;
     const int count = Dir == 1 ? fs.LineWidth - first : first + 1;
     if (count <= 0)
@@ -183,7 +193,7 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, co
     const TColor32* const src = source + first;
     uint8_t* const dst = indices + first;
     const uint64_t* const table = lookup.DiffusionEntries();
-    alignas(16) int32_t errors7[Ring * 4] = {};
+    int32_t* const errors7 = fs.RowErrors();
 
     int r, g, b;
     {
@@ -196,34 +206,36 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, co
     // straight from it; a channel outside 0..255 (a well-predicted branch) is redone.
     int wR = r * 16, wG = g * 16, wB = b * 16;
     RunningValues running(fs.Pending, fs.LastError);
-    for (int i = 0;; ++i) {
-        uint32_t at = (uint32_t(wR >> 7) & 0x1Fu) | (uint32_t(wG >> 2) & 0x3E0u) | (uint32_t(wB << 3) & 0x7C00u);
+    const auto pixel = [&](int i) {
+        // Red picks the cell's row of 32 and green | blue the cell in it, so the two
+        // halves of the address are ready together.
+        uint32_t red = uint32_t(wR >> 7);
+        uint32_t greenBlue = (uint32_t(wG >> 2) & 0x3E0u) | (uint32_t(wB << 3) & 0x7C00u);
         if (__builtin_expect(uint32_t(r) > 255u, 0)) {
             r = Clamp255(r);
-            at = (at & ~0x1Fu) | uint32_t(r >> 3);
+            red = uint32_t(r >> 3);
         }
         if (__builtin_expect(uint32_t(g) > 255u, 0)) {
             g = Clamp255(g);
-            at = (at & ~0x3E0u) | uint32_t(g >> 3) << 5;
+            greenBlue = (greenBlue & ~0x3E0u) | uint32_t(g >> 3) << 5;
         }
         if (__builtin_expect(uint32_t(b) > 255u, 0)) {
             b = Clamp255(b);
-            at = (at & ~0x7C00u) | uint32_t(b >> 3) << 10;
+            greenBlue = (greenBlue & ~0x7C00u) | uint32_t(b >> 3) << 10;
         }
-        uint64_t entry = table[at];
+        const uint64_t* const row = Unfolded(table + red);
+        uint64_t entry = row[greenBlue];
         const int r7 = 7 * r, g7 = 7 * g, b7 = 7 * b;
-        if (i >= Lag)
-            running.Apply(errors7 + 4 * ((i - Lag) & (Ring - 1)), cell + 4 * Dir * (i - Lag));
         if (__builtin_expect(entry == TFastColorLookup::UnknownDiffusionEntry, 0))
-            entry = SearchDiffusionEntry(lookup, r, g, b, at);
+            entry = SearchDiffusionEntry(lookup, r, g, b, red | greenBlue);
         const int fR = MinusSevenRed(entry), fG = MinusSevenGreen(entry), fB = MinusSevenBlue(entry);
         dst[Dir * i] = uint8_t(entry >> 32);
-        int32_t* e7 = errors7 + 4 * (i & (Ring - 1));
+        int32_t* e7 = errors7 + 4 * i;
         e7[0] = r7 + fR;
         e7[1] = g7 + fG;
         e7[2] = b7 + fB;
         if (i + 1 == count)
-            break;
+            return false;
         const int* next = cell + 4 * Dir * (i + 1);
         const TColor32 p = src[Dir * (i + 1)];
         const int tR = next[0] + 8 + r7, tG = next[1] + 8 + g7, tB = next[2] + 8 + b7;
@@ -235,11 +247,20 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, co
         r = wR >> 4;
         g = wG >> 4;
         b = wB >> 4;
+        return true;
+    };
+    int i = 0;
+    bool more = true;
+    for (; more && i < Lag; ++i)
+        more = pixel(i);
+    for (; more; ++i) {
+        running.Apply(errors7 + 4 * (i - Lag), cell + 4 * Dir * (i - Lag));
+        more = pixel(i);
     }
     for (int k = std::max(count - Lag, 0); k < count; ++k)
-        running.Apply(errors7 + 4 * (k & (Ring - 1)), cell + 4 * Dir * k);
+        running.Apply(errors7 + 4 * k, cell + 4 * Dir * k);
     running.Store(fs.Pending, fs.LastError);
-    std::copy_n(errors7 + 4 * ((count - 1) & (Ring - 1)), 3, fs.Carry);
+    std::copy_n(errors7 + 4 * (count - 1), 3, fs.Carry);
     fs.CursorCell += count * Dir;
     fs.CurrentColumn = first + count * Dir;
 }
@@ -395,7 +416,8 @@ void ErrorRowSet::ClearAndRotate()
 }
 
 TFloydSteinbergDitherer::TFloydSteinbergDitherer(int32_t lineWidth, TColorLookup* colorLookup)
-    : TDitherEngine(lineWidth, colorLookup), storage_(new int[4 * (size_t(lineWidth) + 2)]())
+    : TDitherEngine(lineWidth, colorLookup), storage_(new int[4 * (size_t(lineWidth) + 2)]()),
+      rowErrors_(new int32_t[4 * size_t(lineWidth)]())
 {
 }
 
