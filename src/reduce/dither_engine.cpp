@@ -174,7 +174,7 @@ inline T Unfolded(T value)
 }
 
 // A row of Floyd-Steinberg as two strands. The chain from a pixel's corrected colour
-// through the lookup to the next pixel's correction is all that limits the kernel, so it
+// through the lookup to the next pixel's correction limits the kernel most, so it
 // carries as little as it can: the next pixel's cell, source and 7 x this pixel's colour
 // are summed while the lookup runs, and the table gives -7 x the answer's colour, so one
 // add per channel completes the next correction. src + (t + 8) / 16, truncated, is taken
