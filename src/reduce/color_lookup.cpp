@@ -7,7 +7,7 @@ namespace tesselka {
 
 TFastColorLookup::TFastColorLookup(const ReductionPalette& palette, ColorMatching matching)
     : CellCache(new int16_t[CellCount]), cellEntries_(new uint32_t[CellCount]),
-      diffusionEntries_(new uint64_t[CellCount])
+      diffusionEntries_(new DiffusionEntry[CellCount])
 {
     ColorCount = std::min(palette.Count(), 256);
     std::copy_n(palette.entries.begin(), ColorCount, PaletteTable.begin());
@@ -16,7 +16,7 @@ TFastColorLookup::TFastColorLookup(const ReductionPalette& palette, ColorMatchin
     unknownEntry_ = (uint32_t(first.red) << 8 | uint32_t(first.green) << 16 | uint32_t(first.blue ^ 1) << 24);
     std::fill_n(CellCache.get(), CellCount, int16_t(-1));
     std::fill_n(cellEntries_.get(), CellCount, unknownEntry_);
-    std::fill_n(diffusionEntries_.get(), CellCount, UnknownDiffusionEntry);
+    std::fill_n(diffusionEntries_.get(), CellCount, DiffusionEntry{-1, -1, -1, 0xFF, 0xFF});
     if (matching == MatchPerceptual) {
         // No seeding: an entry's own cell may look nearer to another entry at its centre.
         perceptual_ = std::make_unique<PerceptualSearch>(PaletteTable.data(), ColorCount);
@@ -35,8 +35,7 @@ void TFastColorLookup::Answer(int cell, int index)
     const ReductionPalette::Entry& e = PaletteTable[size_t(index)];
     CellCache[cell] = int16_t(index);
     cellEntries_[cell] = uint32_t(index) | uint32_t(e.red) << 8 | uint32_t(e.green) << 16 | uint32_t(e.blue) << 24;
-    const auto field = [](uint8_t channel) { return uint64_t(uint16_t(-7 * int(channel))); };
-    diffusionEntries_[cell] = field(e.red) | field(e.green) << 16 | uint64_t(index) << 32 | field(e.blue) << 48;
+    diffusionEntries_[cell] = {int16_t(-7 * e.red), int16_t(-7 * e.green), int16_t(-7 * e.blue), uint8_t(index), 0};
 }
 
 uint8_t TFastColorLookup::Search(uint8_t red, uint8_t green, uint8_t blue, int cell)

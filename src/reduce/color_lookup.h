@@ -85,17 +85,24 @@ public:
     uint32_t UnknownEntry() const { return unknownEntry_; }
 
     // The same cells once more for Floyd-Steinberg, whose next pixel needs 7 x the
-    // answer's colour: -7 x red in bits 0-15, -7 x green in bits 16-31, the index in bits
-    // 32-39 and -7 x blue in bits 48-63, each field taken out by one instruction.
-    // UnknownDiffusionEntry marks a cell without an answer (no answer has -1 in a field).
-    static constexpr uint64_t UnknownDiffusionEntry = ~uint64_t(0);
-    const uint64_t* DiffusionEntries() const { return diffusionEntries_.get(); }
+    // answer's colour: each field is read by a load of its own, so none waits for
+    // another to be taken out of a word. A cell without an answer holds -1 in every field
+    // (no multiple of 7).
+    struct DiffusionEntry
+    {
+        int16_t minusSevenRed;
+        int16_t minusSevenGreen;
+        int16_t minusSevenBlue;
+        uint8_t index;
+        uint8_t unused;
+    };
+    const DiffusionEntry* DiffusionEntries() const { return diffusionEntries_.get(); }
 
 private:
     void Answer(int cell, int index);
 
     std::unique_ptr<uint32_t[]> cellEntries_;
-    std::unique_ptr<uint64_t[]> diffusionEntries_;
+    std::unique_ptr<DiffusionEntry[]> diffusionEntries_;
     // Set for MatchPerceptual only.
     std::unique_ptr<PerceptualSearch> perceptual_;
     uint32_t unknownEntry_ = 0;

@@ -142,20 +142,6 @@ private:
 };
 #endif
 
-// The fields of a diffusion entry: -7 x the answer's red, green and blue.
-inline int MinusSevenRed(uint64_t entry)
-{
-    return int16_t(entry);
-}
-inline int MinusSevenGreen(uint64_t entry)
-{
-    return int32_t(uint32_t(entry)) >> 16;
-}
-inline int MinusSevenBlue(uint64_t entry)
-{
-    return int(int64_t(entry) >> 48);
-}
-
 // The value as it is, but opaque to the optimiser, which would otherwise fold an address
 // computed in two halves back into one index and lengthen the lookup chain by an add.
 template <class T>
@@ -167,7 +153,8 @@ inline T Unfolded(T value)
     return value;
 }
 
-[[gnu::noinline]] uint64_t SearchDiffusionEntry(TFastColorLookup& lookup, int red, int green, int blue, uint32_t cell)
+[[gnu::noinline]] const TFastColorLookup::DiffusionEntry& SearchDiffusionEntry(TFastColorLookup& lookup, int red,
+                                                                               int green, int blue, uint32_t cell)
 {
     lookup.Search(uint8_t(red), uint8_t(green), uint8_t(blue), int(cell));
     return lookup.DiffusionEntries()[cell];
@@ -192,7 +179,7 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, co
     int* const cell = fs.CellData() + 4 * fs.CursorCell;
     const TColor32* const src = source + first;
     uint8_t* const dst = indices + first;
-    const uint64_t* const table = lookup.DiffusionEntries();
+    const TFastColorLookup::DiffusionEntry* const table = lookup.DiffusionEntries();
     int32_t* const errors7 = fs.RowErrors();
 
     int r, g, b;
@@ -223,13 +210,13 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, co
             b = Clamp255(b);
             greenBlue = (greenBlue & ~0x7C00u) | uint32_t(b >> 3) << 10;
         }
-        const uint64_t* const row = Unfolded(table + red);
-        uint64_t entry = row[greenBlue];
+        const TFastColorLookup::DiffusionEntry* const row = Unfolded(table + red);
+        const TFastColorLookup::DiffusionEntry* entry = row + greenBlue;
         const int r7 = 7 * r, g7 = 7 * g, b7 = 7 * b;
-        if (__builtin_expect(entry == TFastColorLookup::UnknownDiffusionEntry, 0))
-            entry = SearchDiffusionEntry(lookup, r, g, b, red | greenBlue);
-        const int fR = MinusSevenRed(entry), fG = MinusSevenGreen(entry), fB = MinusSevenBlue(entry);
-        dst[Dir * i] = uint8_t(entry >> 32);
+        if (__builtin_expect(entry->minusSevenRed == -1, 0))
+            entry = &SearchDiffusionEntry(lookup, r, g, b, red | greenBlue);
+        const int fR = entry->minusSevenRed, fG = entry->minusSevenGreen, fB = entry->minusSevenBlue;
+        dst[Dir * i] = entry->index;
         int32_t* e7 = errors7 + 4 * i;
         e7[0] = r7 + fR;
         e7[1] = g7 + fG;
