@@ -245,7 +245,9 @@ public:
     void BitBtn2Click();
 
     // --- Mosaic view and editing (form1_mosaic.cpp) -----------------------------------
-    void MakeMosaic();
+    // Shows its own progress dialog unless a command that draws the mosaic as one of its
+    // steps (Open Project) reports through `progress`.
+    void MakeMosaic(const StepProgress& progress = {});
     // Draws `studs` with cells of `cell` into the view (the stud-mix pass with mixPass).
     void RenderMosaic(const Bitmap32& studs, CellShape cell, bool mixPass);
     // RenderMosaic in two steps: the drawing into `view` (false when there is no dither
@@ -276,9 +278,10 @@ public:
     void SaveProjectClick();
     void OpenProjectClick();
     // Write and read a project; both throw tesselka::Error. Opening changes nothing
-    // until the project and its picture have been read whole.
+    // until the project and its picture have been read whole, and returns false when
+    // the user cancelled the reading.
     void SaveProjectFile(const QString& fileName);
-    void OpenProjectFile(const QString& fileName);
+    bool OpenProjectFile(const QString& fileName);
     // A file given on the command line: a project is opened, anything else loaded as a
     // picture.
     void OpenFile(const QString& fileName);
@@ -331,6 +334,9 @@ private:
 
     // Projects (form1_project.cpp).
     void RememberLoadedPicture(const QString& fileName);
+    // Open Project's work on a file already chosen, with its busy cursor, errors and
+    // status line.
+    void OpenProject(const QString& fileName);
     // The storages of the main window and of the dialogs that have theirs.
     std::vector<TFormStorage*> Storages() const;
     // The three windows' sections, as Save Settings writes them.

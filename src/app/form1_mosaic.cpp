@@ -157,7 +157,7 @@ void TForm1::CheckMixGridMade() const
     throw Error("There is no stud-mix grid for this mosaic: press \"Dither Image\" with this style first.");
 }
 
-void TForm1::MakeMosaic()
+void TForm1::MakeMosaic(const StepProgress& progress)
 {
     const BusyCursor busy;
     try {
@@ -173,13 +173,13 @@ void TForm1::MakeMosaic()
     bool drawn = false;
     try {
         if (Stage >= StageDithered) {
-            const std::unique_ptr<Progress> progress =
-                platform().StartProgress(this, QStringLiteral("Making the mosaic"));
+            const std::unique_ptr<Progress> own =
+                progress ? nullptr : platform().StartProgress(this, QStringLiteral("Making the mosaic"));
+            const StepProgress report =
+                progress ? progress : StepProgress([&own](int done, int total) { return own->Step(done, total); });
             const int passes = studMix ? 2 : 1;
-            const auto pass = [&progress, passes](int n) {
-                return [&progress, passes, n](int done, int total) {
-                    return progress->Step(n * total + done, passes * total);
-                };
+            const auto pass = [&report, passes](int n) {
+                return [&report, passes, n](int done, int total) { return report(n * total + done, passes * total); };
             };
             if ((studMix && !DrawMosaicView(MixStudImage, StudMixCell, true, mixView, pass(0))) ||
                 !DrawMosaicView(StudImage, {CellWidth, CellHeight}, false, view, pass(passes - 1))) {

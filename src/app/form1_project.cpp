@@ -123,12 +123,19 @@ void TForm1::SaveProjectFile(const QString& fileName)
     SaveProject(project, FilePath(fileName));
 }
 
-void TForm1::OpenProjectFile(const QString& fileName)
+bool TForm1::OpenProjectFile(const QString& fileName)
 {
-    // Everything that can refuse the project comes first: until the picture has been
-    // decoded, the current work is untouched.
+    // Everything that can refuse the project, or be cancelled, comes first: until the
+    // picture has been decoded, the current work is untouched.
+    const std::unique_ptr<Progress> progress = platform().StartProgress(this, QStringLiteral("Opening the project"));
     Project project = LoadProject(FilePath(fileName));
-    Bitmap32 picture = DecodeProjectPicture(project);
+    // At the mosaic stage the drawing of the mosaic is the second half of the bar.
+    const int halves = project.stage == StageMosaic ? 2 : 1;
+    Bitmap32 picture;
+    if (!DecodeProjectPicture(project, picture, [&progress, halves](int done, int total) {
+            return progress->Step(done, halves * total);
+        }))
+        return false;
     QTemporaryDir folder;
     const QString settingsFile = folder.filePath(QStringLiteral("settings.ini"));
     {
@@ -183,7 +190,7 @@ void TForm1::OpenProjectFile(const QString& fileName)
     image1->SetBitmap(WorkPicture);
     Stage = StagePicture;
     if (project.stage == StagePicture)
-        return;
+        return true;
 
     StudImage = std::move(project.studImage);
     MixStudImage = std::move(project.mixStudImage);
@@ -212,12 +219,17 @@ void TForm1::OpenProjectFile(const QString& fileName)
     Stage = StageDithered;
     if (project.stage == StageDithered) {
         image1->SetBitmap(project.view);
-        return;
+        return true;
     }
-    MakeMosaic();
+    // The controls of all three windows, their sections of the settings file and the
+    // window's placement are the project's by now: a Cancel here could only leave half
+    // a project, so the mosaic is drawn to its end.
+    progress->DisableCancel();
+    MakeMosaic([&progress](int done, int total) { return progress->Step(total + done, 2 * total); });
     for (const std::string& line : project.undoList)
         UndoList << QString::fromStdString(line);
     Button3->setEnabled(!UndoList.isEmpty());
+    return true;
 }
 
 void TForm1::SaveProjectClick()
@@ -235,12 +247,18 @@ void TForm1::SaveProjectClick()
 
 void TForm1::OpenProjectClick()
 {
-    if (!ExecuteOpenDialog(QLatin1String(ProjectFilter)))
-        return;
+    if (ExecuteOpenDialog(QLatin1String(ProjectFilter)))
+        OpenProject(OpenDialog1.FileName);
+}
+
+void TForm1::OpenProject(const QString& fileName)
+{
     const BusyCursor busy;
     try {
-        OpenProjectFile(OpenDialog1.FileName);
-        ShowStatus(QStringLiteral("Opened project: ") + OpenDialog1.FileName);
+        if (OpenProjectFile(fileName))
+            ShowStatus(QStringLiteral("Opened project: ") + fileName);
+        else
+            ShowStatus(QStringLiteral("Open Project cancelled"));
     } catch (const std::exception& e) {
         ShowError(e);
     }
@@ -248,15 +266,10 @@ void TForm1::OpenProjectClick()
 
 void TForm1::OpenFile(const QString& fileName)
 {
-    if (IsProjectPath(fileName.toStdString())) {
-        try {
-            OpenProjectFile(fileName);
-        } catch (const std::exception& e) {
-            ShowError(e);
-        }
-        return;
-    }
-    LoadPictureFile(fileName);
+    if (IsProjectPath(fileName.toStdString()))
+        OpenProject(fileName);
+    else
+        LoadPictureFile(fileName);
 }
 
 } // namespace tesselka

@@ -40,7 +40,8 @@ public:
                 return true;
             // Window-modal: the window's controls take no input while the command runs,
             // but it still repaints.
-            dialog_ = std::make_unique<QProgressDialog>(text_, QStringLiteral("Cancel"), 0, ProgressSteps, parent_);
+            dialog_ = std::make_unique<QProgressDialog>(text_, cancellable_ ? QStringLiteral("Cancel") : QString(), 0,
+                                                        ProgressSteps, parent_);
             dialog_->setWindowModality(Qt::WindowModal);
             dialog_->setMinimumDuration(0);
             dialog_->setAutoReset(false);
@@ -51,12 +52,20 @@ public:
         dialog_->setValue(std::clamp(value, 0, ProgressSteps));
         // setValue lets the dialog see its Cancel button only when the value moves.
         QCoreApplication::processEvents();
-        return !dialog_->wasCanceled();
+        return !cancellable_ || !dialog_->wasCanceled();
+    }
+
+    void DisableCancel() override
+    {
+        cancellable_ = false;
+        if (dialog_)
+            dialog_->setCancelButton(nullptr);
     }
 
 private:
     QWidget* parent_;
     QString text_;
+    bool cancellable_ = true;
     QElapsedTimer clock_;
     std::unique_ptr<QProgressDialog> dialog_;
 };

@@ -39,6 +39,9 @@ public:
     virtual ~Progress() = default;
     // Reports `done` of `total`; false once the user has asked to cancel.
     virtual bool Step(int done, int total) = 0;
+    // From here on the command runs to its end: Cancel is no longer offered and Step
+    // returns true.
+    virtual void DisableCancel() = 0;
 };
 
 // The busy cursor, from construction to destruction: shown at once for every command

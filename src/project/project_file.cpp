@@ -399,6 +399,13 @@ bool IsProjectPath(std::string_view path)
 
 Bitmap32 DecodeProjectPicture(const Project& project)
 {
+    Bitmap32 picture;
+    DecodeProjectPicture(project, picture, {});
+    return picture;
+}
+
+bool DecodeProjectPicture(const Project& project, Bitmap32& picture, const StepProgress& progress)
+{
     const std::string ext = PictureExtension(project.pictureName);
     if (ext.empty())
         Damaged("the manifest's picture name is not the name of a picture file");
@@ -411,7 +418,7 @@ Bitmap32 DecodeProjectPicture(const Project& project)
     AtomicFile file(path);
     file.Write(project.pictureBytes);
     file.Commit();
-    return LoadPicture(path);
+    return LoadPicture(path, picture, progress);
 }
 
 } // namespace tesselka

@@ -13,6 +13,7 @@
 // allocates and refuses, with a message, whatever it does not understand.
 
 #include "common/bitmap32.h"
+#include "common/step_progress.h"
 
 #include <cstdint>
 #include <string>
@@ -76,5 +77,8 @@ Project DecodeProject(std::string_view bytes);
 
 // The project's picture, decoded as Load Image decodes the file it came from.
 Bitmap32 DecodeProjectPicture(const Project& project);
+// The same with the picture readers' progress: false, with `picture` untouched, when
+// `progress` cancels.
+bool DecodeProjectPicture(const Project& project, Bitmap32& picture, const StepProgress& progress);
 
 } // namespace tesselka

@@ -170,12 +170,32 @@ TEST(Commands, CancelledDitherLeavesThePreviousState)
     EXPECT_EQ(w.form.StudImage.Width(), 20);
 }
 
-// Load Image, Make Mosaic and the printed map's composing show the same progress: Cancel
-// at the first report or a later one leaves the work as it was, and the next run works.
+// Load Image, Make Mosaic, the printed map's composing and Open Project show the same
+// progress: Cancel at the first report or a later one leaves the work as it was, and the
+// next run works.
 TEST(Commands, CancelledLoadMosaicAndPrintLeaveThePreviousState)
 {
     Windows w;
     QTemporaryDir dir;
+    // Projects of another picture, other settings and, at the mosaic stage, edits of
+    // which the work the rows start from has taken one back.
+    const QString pictureProject = dir.filePath(QStringLiteral("picture.tesselka"));
+    const QString mosaicProject = dir.filePath(QStringLiteral("mosaic.tesselka"));
+    w.platform.fileAnswers.push_back(
+        QString::fromStdString(test::DataFile("photos/aitzgorri_by_Aitzol_Berasategi.jpg")));
+    w.form.BitBtn1->click();
+    w.form.SaveProjectFile(pictureProject);
+    w.form.Edit2->setText(QStringLiteral("12"));
+    w.form.BitBtn2->click();
+    w.form.BitBtn10->click();
+    for (int x : {3, 30}) {
+        w.form.image1MouseDown(Qt::LeftButton, Qt::NoModifier, x, 3);
+        w.form.image1MouseUp(Qt::LeftButton, Qt::NoModifier, x, 3);
+    }
+    ASSERT_EQ(w.form.UndoList.size(), 2);
+    w.form.SaveProjectFile(mosaicProject);
+    w.form.Button3->click();
+
     w.platform.fileAnswers.push_back(QString::fromStdString(test::DataFile("photos/friends_by_Aitzol_Berasategi.jpg")));
     w.form.BitBtn1->click();
     w.form.Edit2->setText(QStringLiteral("16"));
@@ -213,12 +233,23 @@ TEST(Commands, CancelledLoadMosaicAndPrintLeaveThePreviousState)
                  QString::fromStdString(test::DataFile("photos/friends_by_Aitzol_Berasategi.jpg")));
              w.form.Button11->click();
          }},
+        {"Opening the project", "Open Project cancelled",
+         [&w, &pictureProject] {
+             w.platform.fileAnswers.push_back(pictureProject);
+             w.form.OpenProjectButton->click();
+         }},
+        {"Opening the project", "Open Project cancelled",
+         [&w, &mosaicProject] {
+             w.platform.fileAnswers.push_back(mosaicProject);
+             w.form.OpenProjectButton->click();
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         const Bitmap32 source = w.form.SourcePicture, view = w.form.image1->Bitmap(), studs = w.form.StudImage;
         const int stage = w.form.Stage, layers = w.form.image1->LayerCount();
-        const QStringList totals = w.form.TotalsList;
+        const QStringList totals = w.form.TotalsList, undo = w.form.UndoList, redo = w.form.RedoList;
+        const QString width = w.form.Edit2->text(), name = w.form.OfferedSaveName(SaveKind::Picture);
         for (int later : {0, 1}) {
             w.platform.cancelAtStep = w.platform.progressSteps + later;
             c.run();
@@ -231,6 +262,10 @@ TEST(Commands, CancelledLoadMosaicAndPrintLeaveThePreviousState)
             EXPECT_EQ(w.form.Stage, stage);
             EXPECT_EQ(w.form.image1->LayerCount(), layers);
             EXPECT_EQ(w.form.TotalsList, totals);
+            EXPECT_EQ(w.form.UndoList, undo);
+            EXPECT_EQ(w.form.RedoList, redo);
+            EXPECT_EQ(w.form.Edit2->text(), width);
+            EXPECT_EQ(w.form.OfferedSaveName(SaveKind::Picture), name);
             EXPECT_FALSE(QFile::exists(pdf));
         }
         w.platform.cancelAtStep = -1;
@@ -238,6 +273,19 @@ TEST(Commands, CancelledLoadMosaicAndPrintLeaveThePreviousState)
         EXPECT_TRUE(w.form.image1->Bitmap() != view || w.form.TotalsList != totals);
         QFile::remove(pdf);
     }
+    // The mosaic project, opened last, draws its mosaic after the work has been replaced:
+    // a Cancel then would leave half a project, so the open finishes. (The report before
+    // the last is the drawing's: its last one only says that it is done.)
+    ASSERT_EQ(w.form.Stage, StageMosaic);
+    EXPECT_EQ(w.form.UndoList.size(), 2);
+    const Bitmap32 opened = w.form.image1->Bitmap();
+    const int start = w.platform.progressSteps;
+    cases[std::size(cases) - 1].run();
+    w.platform.cancelAtStep = 2 * w.platform.progressSteps - start - 2;
+    cases[std::size(cases) - 1].run();
+    EXPECT_EQ(w.form.Stage, StageMosaic);
+    EXPECT_EQ(w.form.image1->Bitmap(), opened);
+    EXPECT_EQ(w.form.StatusBar1->currentMessage(), QStringLiteral("Opened project: ") + mosaicProject);
     EXPECT_TRUE(w.platform.busyAtEveryStep);
     EXPECT_TRUE(w.platform.messages.empty()) << w.platform.LastMessage().toStdString();
 }

@@ -74,14 +74,16 @@ public:
         struct Scripted : Progress
         {
             ScriptedPlatform& platform;
+            bool cancellable = true;
             explicit Scripted(ScriptedPlatform& p) : platform(p) {}
             bool Step(int, int) override
             {
                 const QCursor* cursor = QApplication::overrideCursor();
                 platform.busyAtEveryStep &= cursor && cursor->shape() == Qt::WaitCursor;
                 const int step = platform.progressSteps++;
-                return platform.cancelAtStep < 0 || step < platform.cancelAtStep;
+                return !cancellable || platform.cancelAtStep < 0 || step < platform.cancelAtStep;
             }
+            void DisableCancel() override { cancellable = false; }
         };
         return std::make_unique<Scripted>(*this);
     }
