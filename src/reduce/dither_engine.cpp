@@ -62,8 +62,8 @@ int NearestRow(const InlineFind& find, const TColor32* source, uint8_t* indices,
 }
 
 // Floyd-Steinberg's running values of the three channels (see TFloydSteinbergDitherer),
-// moved on by one pixel from 7 x its errors: a zero error leaves the cell, Pending and
-// LastError alone.
+// moved on by one pixel from 7 x its clamped colour and its answer: a zero error leaves
+// the cell, Pending and LastError alone. The pixel's index is written here too.
 #if defined(__SSE2__)
 class RunningValues
 {
@@ -74,10 +74,16 @@ public:
     {
     }
 
-    // `errors7` holds four ints (the fourth 0) and `cell` the pixel's four cell ints.
-    void Apply(const int32_t* errors7, int* cell)
+    // `colours7` holds 7 x the pixel's clamped colour in four ints (the fourth 0),
+    // `entry` its answer, and `cell` the pixel's four cell ints; the answer's index goes
+    // to `index`.
+    void Apply(const int32_t* colours7, const TFastColorLookup::DiffusionEntry* entry, int* cell, uint8_t* index)
     {
-        const __m128i e7 = _mm_load_si128(reinterpret_cast<const __m128i*>(errors7));
+        *index = entry->index;
+        const __m128i fields = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(entry));
+        const __m128i minusSeven =
+            _mm_and_si128(_mm_srai_epi32(_mm_unpacklo_epi16(fields, fields), 16), _mm_setr_epi32(-1, -1, -1, 0));
+        const __m128i e7 = _mm_add_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(colours7)), minusSeven);
         // 7 x e is exact and small, so e = (7e x 9363 + 2^15) >> 16 with no rounding error.
         const __m128i e =
             _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(e7, _mm_set1_epi32(9363)), _mm_set1_epi32(1 << 15)), 16);
@@ -119,12 +125,15 @@ public:
         std::copy_n(last, 3, last_);
     }
 
-    void Apply(const int32_t* errors7, int* cell)
+    void Apply(const int32_t* colours7, const TFastColorLookup::DiffusionEntry* entry, int* cell, uint8_t* index)
     {
+        *index = entry->index;
+        const int minusSeven[3] = {entry->minusSevenRed, entry->minusSevenGreen, entry->minusSevenBlue};
         for (int ch = 0; ch < 3; ++ch) {
-            if (errors7[ch] == 0)
+            const int e7 = colours7[ch] + minusSeven[ch];
+            if (e7 == 0)
                 continue;
-            const int e = errors7[ch] / 7;
+            const int e = e7 / 7;
             cell[ch] = pending_[ch] + 3 * e;
             pending_[ch] = last_[ch] + 5 * e;
             last_[ch] = e;
@@ -165,9 +174,10 @@ inline T Unfolded(T value)
 // carries as little as it can: the next pixel's cell, source and 7 x this pixel's colour
 // are summed while the lookup runs, and the table gives -7 x the answer's colour, so one
 // add per channel completes the next correction. src + (t + 8) / 16, truncated, is taken
-// as (16 src + t + 8 (+ 15 when t + 8 < 0)) >> 4. The running values and error cells,
-// which this row never reads again, follow Lag pixels behind from the row's 7 x
-// errors, in vector registers, out of the chain's way.
+// as (16 src + t + 8 (+ 15 when t + 8 < 0)) >> 4. Everything else waits Lag pixels,
+// in vector registers, out of the chain's way: the running values and error cells, which
+// this row never reads again, and even the index, taken from each pixel's answer and 7 x
+// its colour. Instructions that wait for a lookup fill the schedulers the chain needs.
 template <int Dir>
 void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, const TColor32* source, uint8_t* indices)
 {
@@ -180,7 +190,8 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, co
     const TColor32* const src = source + first;
     uint8_t* const dst = indices + first;
     const TFastColorLookup::DiffusionEntry* const table = lookup.DiffusionEntries();
-    int32_t* const errors7 = fs.RowErrors();
+    int32_t* const colours7 = fs.RowColours();
+    const TFastColorLookup::DiffusionEntry** const entries = fs.RowEntries();
 
     int r, g, b;
     {
@@ -216,11 +227,11 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, co
         if (__builtin_expect(entry->minusSevenRed == -1, 0))
             entry = &SearchDiffusionEntry(lookup, r, g, b, red | greenBlue);
         const int fR = entry->minusSevenRed, fG = entry->minusSevenGreen, fB = entry->minusSevenBlue;
-        dst[Dir * i] = entry->index;
-        int32_t* e7 = errors7 + 4 * i;
-        e7[0] = r7 + fR;
-        e7[1] = g7 + fG;
-        e7[2] = b7 + fB;
+        int32_t* c7 = colours7 + 4 * i;
+        c7[0] = r7;
+        c7[1] = g7;
+        c7[2] = b7;
+        entries[i] = entry;
         if (i + 1 == count)
             return false;
         const int* next = cell + 4 * Dir * (i + 1);
@@ -241,13 +252,17 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, co
     for (; more && i < Lag; ++i)
         more = pixel(i);
     for (; more; ++i) {
-        running.Apply(errors7 + 4 * (i - Lag), cell + 4 * Dir * (i - Lag));
+        running.Apply(colours7 + 4 * (i - Lag), entries[i - Lag], cell + 4 * Dir * (i - Lag), dst + Dir * (i - Lag));
         more = pixel(i);
     }
     for (int k = std::max(count - Lag, 0); k < count; ++k)
-        running.Apply(errors7 + 4 * k, cell + 4 * Dir * k);
+        running.Apply(colours7 + 4 * k, entries[k], cell + 4 * Dir * k, dst + Dir * k);
     running.Store(fs.Pending, fs.LastError);
-    std::copy_n(errors7 + 4 * (count - 1), 3, fs.Carry);
+    const TFastColorLookup::DiffusionEntry* const last = entries[count - 1];
+    const int32_t* const lastColour7 = colours7 + 4 * (count - 1);
+    fs.Carry[0] = lastColour7[0] + last->minusSevenRed;
+    fs.Carry[1] = lastColour7[1] + last->minusSevenGreen;
+    fs.Carry[2] = lastColour7[2] + last->minusSevenBlue;
     fs.CursorCell += count * Dir;
     fs.CurrentColumn = first + count * Dir;
 }
@@ -404,7 +419,8 @@ void ErrorRowSet::ClearAndRotate()
 
 TFloydSteinbergDitherer::TFloydSteinbergDitherer(int32_t lineWidth, TColorLookup* colorLookup)
     : TDitherEngine(lineWidth, colorLookup), storage_(new int[4 * (size_t(lineWidth) + 2)]()),
-      rowErrors_(new int32_t[4 * size_t(lineWidth)]())
+      rowColours_(new int32_t[4 * size_t(lineWidth)]()),
+      rowEntries_(new const TFastColorLookup::DiffusionEntry*[size_t(lineWidth)]())
 {
 }
 

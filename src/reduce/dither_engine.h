@@ -151,9 +151,11 @@ public:
     // (four ints per cell) and share one cursor, CursorCell.
     int& ErrorCell(int channel, int cell) { return storage_[4 * size_t(cell) + size_t(channel)]; }
     int* CellData() { return storage_.get(); }
-    // 7 x each pixel's errors in the row being dithered, four ints a pixel (the fourth
-    // always 0), for the running values that the row routine moves on behind the lookups.
-    int32_t* RowErrors() { return rowErrors_.get(); }
+    // 7 x each pixel's clamped colour in the row being dithered, four ints a pixel (the
+    // fourth always 0), and each pixel's answer: the row routine moves the running
+    // values on from them behind the lookups.
+    int32_t* RowColours() { return rowColours_.get(); }
+    const TFastColorLookup::DiffusionEntry** RowEntries() { return rowEntries_.get(); }
 
     int32_t CursorCell = 0;
     int32_t Carry[3] = {0, 0, 0};
@@ -162,7 +164,8 @@ public:
 
 private:
     std::unique_ptr<int[]> storage_;
-    std::unique_ptr<int32_t[]> rowErrors_;
+    std::unique_ptr<int32_t[]> rowColours_;
+    std::unique_ptr<const TFastColorLookup::DiffusionEntry*[]> rowEntries_;
 };
 
 // The 5 x 3 kernels (Stucki, Sierra, Jarvis-Judice-Ninke): three rows of `LineWidth` + 4
