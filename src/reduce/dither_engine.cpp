@@ -1,6 +1,7 @@
 #include "reduce/dither_engine.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <typeinfo>
 
 #if defined(__SSE2__)
@@ -79,6 +80,10 @@ public:
     // to `index`.
     void Apply(const int32_t* colours7, const TFastColorLookup::DiffusionEntry* entry, int* cell, uint8_t* index)
     {
+        // The three fields are read as the first three 16-bit lanes of the entry.
+        static_assert(sizeof(TFastColorLookup::DiffusionEntry) == 8 &&
+                      offsetof(TFastColorLookup::DiffusionEntry, minusSevenGreen) == 2 &&
+                      offsetof(TFastColorLookup::DiffusionEntry, minusSevenBlue) == 4);
         *index = entry->index;
         const __m128i fields = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(entry));
         const __m128i minusSeven =
