@@ -52,14 +52,7 @@ public:
         free_.pop_front();
         return b;
     }
-    void Fill(Block* b)
-    {
-        {
-            std::lock_guard lock(mutex_);
-            full_.push_back(b);
-        }
-        changed_.notify_all();
-    }
+    void Fill(Block* b) { Put(full_, b); }
     // Reader: no more blocks, and why when it failed.
     void Close(std::exception_ptr error)
     {
@@ -82,14 +75,7 @@ public:
         full_.pop_front();
         return b;
     }
-    void Done(Block* b)
-    {
-        {
-            std::lock_guard lock(mutex_);
-            free_.push_back(b);
-        }
-        changed_.notify_all();
-    }
+    void Done(Block* b) { Put(free_, b); }
     // Ditherer: it reads no more; the reader stops at its next block.
     void Stop()
     {
@@ -107,6 +93,16 @@ public:
     }
 
 private:
+    // Hands a block to the other side.
+    void Put(std::deque<Block*>& to, Block* b)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            to.push_back(b);
+        }
+        changed_.notify_all();
+    }
+
     std::vector<Block> blocks_;
     std::mutex mutex_;
     std::condition_variable changed_;
