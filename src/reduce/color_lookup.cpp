@@ -7,7 +7,8 @@ namespace tesselka {
 
 TFastColorLookup::TFastColorLookup(const ReductionPalette& palette, ColorMatching matching)
     : CellCache(new int16_t[CellCount]), cellEntries_(new uint32_t[CellCount]),
-      diffusionEntries_(new DiffusionEntry[CellCount])
+      diffusionBlock_(new std::byte[256 * sizeof(AnswerColour) + CellCount * sizeof(DiffusionEntry)]),
+      diffusionEntries_(reinterpret_cast<DiffusionEntry*>(diffusionBlock_.get() + 256 * sizeof(AnswerColour)))
 {
     ColorCount = std::min(palette.Count(), 256);
     std::copy_n(palette.entries.begin(), ColorCount, PaletteTable.begin());
@@ -16,7 +17,14 @@ TFastColorLookup::TFastColorLookup(const ReductionPalette& palette, ColorMatchin
     unknownEntry_ = (uint32_t(first.red) << 8 | uint32_t(first.green) << 16 | uint32_t(first.blue ^ 1) << 24);
     std::fill_n(CellCache.get(), CellCount, int16_t(-1));
     std::fill_n(cellEntries_.get(), CellCount, unknownEntry_);
-    std::fill_n(diffusionEntries_.get(), CellCount, DiffusionEntry{-1, -1, -1, 0xFF, 0xFF});
+    std::fill_n(
+        diffusionEntries_, CellCount,
+        DiffusionEntry{DiffusionEntry::Unanswered, DiffusionEntry::Unanswered, DiffusionEntry::Unanswered, 0xFF, 0xFF});
+    AnswerColour* const answers = reinterpret_cast<AnswerColour*>(diffusionBlock_.get());
+    for (size_t i = 0; i < 256; ++i) {
+        const ReductionPalette::Entry& e = PaletteTable[i];
+        answers[i] = {int16_t(e.red), int16_t(e.green), int16_t(e.blue), 0};
+    }
     if (matching == MatchPerceptual) {
         // No seeding: an entry's own cell may look nearer to another entry at its centre.
         perceptual_ = std::make_unique<PerceptualSearch>(PaletteTable.data(), ColorCount);
@@ -35,7 +43,8 @@ void TFastColorLookup::Answer(int cell, int index)
     const ReductionPalette::Entry& e = PaletteTable[size_t(index)];
     CellCache[cell] = int16_t(index);
     cellEntries_[cell] = uint32_t(index) | uint32_t(e.red) << 8 | uint32_t(e.green) << 16 | uint32_t(e.blue) << 24;
-    diffusionEntries_[cell] = {int16_t(-7 * e.red), int16_t(-7 * e.green), int16_t(-7 * e.blue), uint8_t(index), 0};
+    diffusionEntries_[cell] = {uint16_t(7 * (255 - e.red)), uint16_t(7 * (255 - e.green)), uint16_t(7 * (255 - e.blue)),
+                               uint8_t(index), 0};
 }
 
 uint8_t TFastColorLookup::Search(uint8_t red, uint8_t green, uint8_t blue, int cell)

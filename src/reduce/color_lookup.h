@@ -8,6 +8,7 @@
 #include "reduce/perceptual_search.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -86,23 +87,45 @@ public:
 
     // The same cells once more for Floyd-Steinberg, whose next pixel needs 7 x the
     // answer's colour: each field is read by a load of its own, so none waits for
-    // another to be taken out of a word. A cell without an answer holds -1 in every field
-    // (no multiple of 7).
+    // another to be taken out of a word. A field holds 7 x (255 - the channel), never
+    // negative, because a zero-extending load is a cycle quicker than a sign-extending
+    // one; the ditherer takes the 7 x 255 off beforehand. A cell without an answer holds
+    // Unanswered in every field (7 x 255 is the largest answer).
     struct DiffusionEntry
     {
-        int16_t minusSevenRed;
-        int16_t minusSevenGreen;
-        int16_t minusSevenBlue;
+        uint16_t sevenBelowRed;
+        uint16_t sevenBelowGreen;
+        uint16_t sevenBelowBlue;
         uint8_t index;
         uint8_t unused;
+
+        static constexpr int SevenWhite = 7 * 255;
+        static constexpr uint16_t Unanswered = 0xFFFF;
     };
-    const DiffusionEntry* DiffusionEntries() const { return diffusionEntries_.get(); }
+    const DiffusionEntry* DiffusionEntries() const { return diffusionEntries_; }
+
+    // Each palette entry's colour as 16-bit fields, by index. They lie just before the
+    // diffusion entries, so that a ditherer reaches both from one register.
+    struct AnswerColour
+    {
+        int16_t red;
+        int16_t green;
+        int16_t blue;
+        int16_t zero;
+    };
+    static_assert(sizeof(AnswerColour) == sizeof(DiffusionEntry));
+    static const AnswerColour* AnswerColoursBefore(const DiffusionEntry* entries)
+    {
+        return reinterpret_cast<const AnswerColour*>(entries) - 256;
+    }
 
 private:
     void Answer(int cell, int index);
 
     std::unique_ptr<uint32_t[]> cellEntries_;
-    std::unique_ptr<DiffusionEntry[]> diffusionEntries_;
+    // The answers' colours, then the diffusion entries.
+    std::unique_ptr<std::byte[]> diffusionBlock_;
+    DiffusionEntry* diffusionEntries_ = nullptr;
     // Set for MatchPerceptual only.
     std::unique_ptr<PerceptualSearch> perceptual_;
     uint32_t unknownEntry_ = 0;

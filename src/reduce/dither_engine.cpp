@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <type_traits>
 #include <typeinfo>
 
 #if defined(__SSE2__)
@@ -62,54 +63,60 @@ int NearestRow(const InlineFind& find, const TColor32* source, uint8_t* indices,
     return column;
 }
 
+// The answer whose offset in the fast lookup's diffusion entries a row of
+// Floyd-Steinberg keeps in the spare fourth int of the pixel's error cell.
+inline const TFastColorLookup::DiffusionEntry& Answer(const TFastColorLookup::DiffusionEntry* entries, const int* cell)
+{
+    return *reinterpret_cast<const TFastColorLookup::DiffusionEntry*>(reinterpret_cast<const char*>(entries) +
+                                                                      uint32_t(cell[3]));
+}
+
 // Floyd-Steinberg's running values of the three channels (see TFloydSteinbergDitherer),
-// moved on by one pixel from 7 x its clamped colour and its answer: a zero error leaves
-// the cell, Pending and LastError alone. The pixel's index is written here too.
+// moved on by one pixel from its clamped colour and its answer: a zero error leaves the
+// cell, Pending and LastError alone. The pixel's index is written here too.
 #if defined(__SSE2__)
 class RunningValues
 {
 public:
+    // Every value fits 16 bits: an error lies within -255..255, Pending within 6 x that
+    // and a cell within 9 x, so Pending and LastError share one register and one
+    // multiply makes 3 x and 5 x the error.
     RunningValues(const int32_t* pending, const int32_t* last)
-        : pending_(_mm_setr_epi32(pending[0], pending[1], pending[2], 0)),
-          last_(_mm_setr_epi32(last[0], last[1], last[2], 0))
+        : state_(_mm_setr_epi16(int16_t(pending[0]), int16_t(pending[1]), int16_t(pending[2]), 0, int16_t(last[0]),
+                                int16_t(last[1]), int16_t(last[2]), 0))
     {
     }
 
-    // `colours7` holds 7 x the pixel's clamped colour in four ints (the fourth 0),
-    // `entry` its answer, and `cell` the pixel's four cell ints; the answer's index goes
-    // to `index`.
-    void Apply(const int32_t* colours7, const TFastColorLookup::DiffusionEntry* entry, int* cell, uint8_t* index)
+    // `colour` holds the pixel's clamped colour (the fourth int 0) and `cell` the
+    // pixel's four cell ints, the fourth its answer's place among `entries`; the
+    // answer's index goes to `index`.
+    void Apply(const int32_t* colour, const TFastColorLookup::DiffusionEntry* entries, int* cell, uint8_t* index)
     {
-        // The three fields are read as the first three 16-bit lanes of the entry.
-        static_assert(sizeof(TFastColorLookup::DiffusionEntry) == 8 &&
-                      offsetof(TFastColorLookup::DiffusionEntry, minusSevenGreen) == 2 &&
-                      offsetof(TFastColorLookup::DiffusionEntry, minusSevenBlue) == 4);
-        *index = entry->index;
-        const __m128i fields = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(entry));
-        const __m128i minusSeven =
-            _mm_and_si128(_mm_srai_epi32(_mm_unpacklo_epi16(fields, fields), 16), _mm_setr_epi32(-1, -1, -1, 0));
-        const __m128i e7 = _mm_add_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(colours7)), minusSeven);
-        // 7 x e is exact and small, so e = (7e x 9363 + 2^15) >> 16 with no rounding error.
-        const __m128i e =
-            _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(e7, _mm_set1_epi32(9363)), _mm_set1_epi32(1 << 15)), 16);
-        const __m128i keep = _mm_cmpeq_epi32(e, _mm_setzero_si128());
-        const __m128i e2 = _mm_add_epi32(e, e);
-        const __m128i newCell = _mm_add_epi32(pending_, _mm_add_epi32(e2, e));
-        const __m128i newPending = _mm_add_epi32(last_, _mm_add_epi32(_mm_add_epi32(e2, e2), e));
+        // The answers' colours lie just before the entries: one register reaches both.
+        const TFastColorLookup::AnswerColour* const answers = TFastColorLookup::AnswerColoursBefore(entries);
+        const uint8_t found = Answer(entries, cell).index;
+        *index = found;
+        const __m128i colours = _mm_load_si128(reinterpret_cast<const __m128i*>(colour));
+        const __m128i e = _mm_sub_epi16(_mm_packs_epi32(colours, colours),
+                                        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(answers + found)));
+        const __m128i errors = _mm_unpacklo_epi64(e, e);
+        const __m128i keep = _mm_cmpeq_epi16(errors, _mm_setzero_si128());
+        // The new cell | the new Pending.
+        const __m128i fresh = _mm_add_epi16(state_, _mm_mullo_epi16(errors, _mm_setr_epi16(3, 3, 3, 0, 5, 5, 5, 0)));
+        const __m128i keepCell = _mm_unpacklo_epi16(keep, keep);
+        const __m128i newCell = _mm_srai_epi32(_mm_unpacklo_epi16(fresh, fresh), 16);
         const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(cell), Select(keep, old, newCell));
-        pending_ = Select(keep, pending_, newPending);
-        // e is 0 wherever last_ is kept.
-        last_ = _mm_or_si128(_mm_and_si128(keep, last_), e);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(cell), Select(keepCell, old, newCell));
+        // The new Pending | the new LastError, which is the error.
+        state_ = Select(keep, state_, _mm_unpackhi_epi64(fresh, errors));
     }
 
     void Store(int32_t* pending, int32_t* last) const
     {
-        alignas(16) int32_t p[4], l[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(p), pending_);
-        _mm_store_si128(reinterpret_cast<__m128i*>(l), last_);
-        std::copy_n(p, 3, pending);
-        std::copy_n(l, 3, last);
+        alignas(16) int16_t values[8];
+        _mm_store_si128(reinterpret_cast<__m128i*>(values), state_);
+        std::copy_n(values, 3, pending);
+        std::copy_n(values + 4, 3, last);
     }
 
 private:
@@ -118,7 +125,8 @@ private:
         return _mm_or_si128(_mm_and_si128(keep, old), _mm_andnot_si128(keep, fresh));
     }
 
-    __m128i pending_, last_;
+    // Pending | LastError, three 16-bit fields and a 0 each.
+    __m128i state_;
 };
 #else
 class RunningValues
@@ -130,15 +138,16 @@ public:
         std::copy_n(last, 3, last_);
     }
 
-    void Apply(const int32_t* colours7, const TFastColorLookup::DiffusionEntry* entry, int* cell, uint8_t* index)
+    void Apply(const int32_t* colour, const TFastColorLookup::DiffusionEntry* entries, int* cell, uint8_t* index)
     {
-        *index = entry->index;
-        const int minusSeven[3] = {entry->minusSevenRed, entry->minusSevenGreen, entry->minusSevenBlue};
+        const uint8_t found = Answer(entries, cell).index;
+        *index = found;
+        const TFastColorLookup::AnswerColour& answer = TFastColorLookup::AnswerColoursBefore(entries)[found];
+        const int answerColour[3] = {answer.red, answer.green, answer.blue};
         for (int ch = 0; ch < 3; ++ch) {
-            const int e7 = colours7[ch] + minusSeven[ch];
-            if (e7 == 0)
+            const int e = colour[ch] - answerColour[ch];
+            if (e == 0)
                 continue;
-            const int e = e7 / 7;
             cell[ch] = pending_[ch] + 3 * e;
             pending_[ch] = last_[ch] + 5 * e;
             last_[ch] = e;
@@ -177,12 +186,15 @@ inline T Unfolded(T value)
 // A row of Floyd-Steinberg as two strands. The chain from a pixel's corrected colour
 // through the lookup to the next pixel's correction limits the kernel most, so it
 // carries as little as it can: the next pixel's cell, source and 7 x this pixel's colour
-// are summed while the lookup runs, and the table gives -7 x the answer's colour, so one
-// add per channel completes the next correction. src + (t + 8) / 16, truncated, is taken
-// as (16 src + t + 8 (+ 15 when t + 8 < 0)) >> 4. Everything else waits Lag pixels,
-// in vector registers, out of the chain's way: the running values and error cells, which
-// this row never reads again, and even the index, taken from each pixel's answer and 7 x
-// its colour. Instructions that wait for a lookup fill the schedulers the chain needs.
+// are summed while the lookup runs, and the table gives 7 x 255 - 7 x the answer's
+// colour, so one add per channel completes the next correction. src + (t + 8) / 16,
+// truncated, is taken as (16 src + t + 8 (+ 15 when t + 8 < 0)) >> 4. Everything else
+// waits Lag pixels, in vector registers, out of the chain's way: the running values and
+// error cells, which this row never reads again, and even the index, taken from each
+// pixel's answer. The loop is bound as much by how many instructions it issues as by the
+// chain, so what the second strand needs travels in as few registers as it can: the
+// answer's place in the spare int of the pixel's own cell, the palette's colours beside
+// the table.
 template <int Dir>
 void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, const TColor32* source, uint8_t* indices)
 {
@@ -192,12 +204,12 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, co
     if (count <= 0)
         return;
     int* const cell = fs.CellData() + 4 * fs.CursorCell;
+    int32_t* const colours = fs.RowColours();
     const TColor32* const src = source + first;
     uint8_t* const dst = indices + first;
     const TFastColorLookup::DiffusionEntry* const table = lookup.DiffusionEntries();
-    int32_t* const colours7 = fs.RowColours();
-    const TFastColorLookup::DiffusionEntry** const entries = fs.RowEntries();
 
+    using Entry = TFastColorLookup::DiffusionEntry;
     int r, g, b;
     {
         const TColor32 p = src[0];
@@ -209,39 +221,53 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, co
     // straight from it; a channel outside 0..255 (a well-predicted branch) is redone.
     int wR = r * 16, wG = g * 16, wB = b * 16;
     RunningValues running(fs.Pending, fs.LastError);
-    const auto pixel = [&](int i) {
-        // Red picks the cell's row of 32 and green | blue the cell in it, so the two
-        // halves of the address are ready together.
+    // The fields hold 7 x 255 more than -7 x the answer's colour; the correction takes it
+    // off along with the rounding's 8.
+    constexpr int Rounding = 8 - Entry::SevenWhite;
+    const char* const tableBytes = reinterpret_cast<const char*>(table);
+    const auto field = [](const char* row, uint32_t offset) {
+        return int(*reinterpret_cast<const uint16_t*>(row + offset));
+    };
+    const auto pixel = [&](int i, auto hasNext) {
+        // Red picks the cell's row of 32 entries and green | blue the entry's byte offset
+        // in it. Each field is then loaded from its own row pointer + that offset, the
+        // quickest address there is, and the row pointers wait only for red, which is
+        // ready a step before green | blue.
         uint32_t red = uint32_t(wR >> 7);
-        uint32_t greenBlue = (uint32_t(wG >> 2) & 0x3E0u) | (uint32_t(wB << 3) & 0x7C00u);
+        uint32_t greenBlue = (uint32_t(wG << 1) & 0x1F00u) | (uint32_t(wB << 6) & 0x3E000u);
         if (__builtin_expect(uint32_t(r) > 255u, 0)) {
             r = Clamp255(r);
             red = uint32_t(r >> 3);
         }
         if (__builtin_expect(uint32_t(g) > 255u, 0)) {
             g = Clamp255(g);
-            greenBlue = (greenBlue & ~0x3E0u) | uint32_t(g >> 3) << 5;
+            greenBlue = (greenBlue & ~0x1F00u) | uint32_t(g >> 3) << 8;
         }
         if (__builtin_expect(uint32_t(b) > 255u, 0)) {
             b = Clamp255(b);
-            greenBlue = (greenBlue & ~0x7C00u) | uint32_t(b >> 3) << 10;
+            greenBlue = (greenBlue & ~0x3E000u) | uint32_t(b >> 3) << 13;
         }
-        const TFastColorLookup::DiffusionEntry* const row = Unfolded(table + red);
-        const TFastColorLookup::DiffusionEntry* entry = row + greenBlue;
+        const char* const row = tableBytes + sizeof(Entry) * size_t(red);
+        int fR = field(Unfolded(row + offsetof(Entry, sevenBelowRed)), greenBlue);
+        int fG = field(Unfolded(row + offsetof(Entry, sevenBelowGreen)), greenBlue);
+        int fB = field(Unfolded(row + offsetof(Entry, sevenBelowBlue)), greenBlue);
         const int r7 = 7 * r, g7 = 7 * g, b7 = 7 * b;
-        if (__builtin_expect(entry->minusSevenRed == -1, 0))
-            entry = &SearchDiffusionEntry(lookup, r, g, b, red | greenBlue);
-        const int fR = entry->minusSevenRed, fG = entry->minusSevenGreen, fB = entry->minusSevenBlue;
-        int32_t* c7 = colours7 + 4 * i;
-        c7[0] = r7;
-        c7[1] = g7;
-        c7[2] = b7;
-        entries[i] = entry;
-        if (i + 1 == count)
-            return false;
+        if (__builtin_expect(fR == Entry::Unanswered, 0)) {
+            const Entry& entry = SearchDiffusionEntry(lookup, r, g, b, red | greenBlue / sizeof(Entry));
+            fR = entry.sevenBelowRed;
+            fG = entry.sevenBelowGreen;
+            fB = entry.sevenBelowBlue;
+        }
+        int32_t* const colour = colours + 4 * i;
+        colour[0] = r;
+        colour[1] = g;
+        colour[2] = b;
+        cell[4 * Dir * i + 3] = int(sizeof(Entry) * red + greenBlue);
+        if constexpr (!decltype(hasNext)::value)
+            return;
         const int* next = cell + 4 * Dir * (i + 1);
         const TColor32 p = src[Dir * (i + 1)];
-        const int tR = next[0] + 8 + r7, tG = next[1] + 8 + g7, tB = next[2] + 8 + b7;
+        const int tR = next[0] + Rounding + r7, tG = next[1] + Rounding + g7, tB = next[2] + Rounding + b7;
         const int uR = tR + 16 * int((p >> 16) & 0xFF), uG = tG + 16 * int((p >> 8) & 0xFF),
                   uB = tB + 16 * int(p & 0xFF);
         wR = tR + fR < 0 ? uR + fR + 15 : uR + fR;
@@ -250,24 +276,23 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, co
         r = wR >> 4;
         g = wG >> 4;
         b = wB >> 4;
-        return true;
     };
     int i = 0;
-    bool more = true;
-    for (; more && i < Lag; ++i)
-        more = pixel(i);
-    for (; more; ++i) {
-        running.Apply(colours7 + 4 * (i - Lag), entries[i - Lag], cell + 4 * Dir * (i - Lag), dst + Dir * (i - Lag));
-        more = pixel(i);
+    for (const int lead = std::min(Lag, count - 1); i < lead; ++i)
+        pixel(i, std::true_type());
+    for (; i < count - 1; ++i) {
+        running.Apply(colours + 4 * (i - Lag), table, cell + 4 * Dir * (i - Lag), dst + Dir * (i - Lag));
+        pixel(i, std::true_type());
     }
-    for (int k = std::max(count - Lag, 0); k < count; ++k)
-        running.Apply(colours7 + 4 * k, entries[k], cell + 4 * Dir * k, dst + Dir * k);
+    pixel(count - 1, std::false_type());
+    for (int k = std::max(count - 1 - Lag, 0); k < count; ++k)
+        running.Apply(colours + 4 * k, table, cell + 4 * Dir * k, dst + Dir * k);
     running.Store(fs.Pending, fs.LastError);
-    const TFastColorLookup::DiffusionEntry* const last = entries[count - 1];
-    const int32_t* const lastColour7 = colours7 + 4 * (count - 1);
-    fs.Carry[0] = lastColour7[0] + last->minusSevenRed;
-    fs.Carry[1] = lastColour7[1] + last->minusSevenGreen;
-    fs.Carry[2] = lastColour7[2] + last->minusSevenBlue;
+    const int32_t* const lastColour = colours + 4 * (count - 1);
+    const Entry& last = Answer(table, cell + 4 * Dir * (count - 1));
+    fs.Carry[0] = 7 * lastColour[0] + last.sevenBelowRed - Entry::SevenWhite;
+    fs.Carry[1] = 7 * lastColour[1] + last.sevenBelowGreen - Entry::SevenWhite;
+    fs.Carry[2] = 7 * lastColour[2] + last.sevenBelowBlue - Entry::SevenWhite;
     fs.CursorCell += count * Dir;
     fs.CurrentColumn = first + count * Dir;
 }
@@ -424,8 +449,7 @@ void ErrorRowSet::ClearAndRotate()
 
 TFloydSteinbergDitherer::TFloydSteinbergDitherer(int32_t lineWidth, TColorLookup* colorLookup)
     : TDitherEngine(lineWidth, colorLookup), storage_(new int[4 * (size_t(lineWidth) + 2)]()),
-      rowColours_(new int32_t[4 * size_t(lineWidth)]()),
-      rowEntries_(new const TFastColorLookup::DiffusionEntry*[size_t(lineWidth)]())
+      rowColours_(new int32_t[4 * size_t(lineWidth)]())
 {
 }
 

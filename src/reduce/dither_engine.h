@@ -148,14 +148,14 @@ public:
     void DitherRow(const TColor32* source, uint8_t* indices) override;
 
     // The row buffer's cell of a channel; the three channels of a cell lie together
-    // (four ints per cell) and share one cursor, CursorCell.
+    // (four ints per cell) and share one cursor, CursorCell. The fourth int is free for
+    // the row routine.
     int& ErrorCell(int channel, int cell) { return storage_[4 * size_t(cell) + size_t(channel)]; }
     int* CellData() { return storage_.get(); }
-    // 7 x each pixel's clamped colour in the row being dithered, four ints a pixel (the
-    // fourth always 0), and each pixel's answer: the row routine moves the running
-    // values on from them behind the lookups.
+    // Each pixel's clamped colour in the row being dithered, four ints a pixel (the
+    // fourth always 0): the row routine moves the running values on from them and each
+    // pixel's answer, behind the lookups.
     int32_t* RowColours() { return rowColours_.get(); }
-    const TFastColorLookup::DiffusionEntry** RowEntries() { return rowEntries_.get(); }
 
     int32_t CursorCell = 0;
     int32_t Carry[3] = {0, 0, 0};
@@ -165,7 +165,6 @@ public:
 private:
     std::unique_ptr<int[]> storage_;
     std::unique_ptr<int32_t[]> rowColours_;
-    std::unique_ptr<const TFastColorLookup::DiffusionEntry*[]> rowEntries_;
 };
 
 // The 5 x 3 kernels (Stucki, Sierra, Jarvis-Judice-Ninke): three rows of `LineWidth` + 4
