@@ -1,6 +1,7 @@
 #include "reduce/dither_engine.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <type_traits>
 #include <typeinfo>
@@ -196,7 +197,8 @@ inline T Unfolded(T value)
 // answer's place in the spare int of the pixel's own cell, the palette's colours beside
 // the table.
 template <int Dir>
-void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, const TColor32* source, uint8_t* indices)
+[[gnu::always_inline]] inline void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup,
+                                                     const TColor32* source, uint8_t* indices)
 {
     constexpr int Lag = 16;
     const int first = fs.CurrentColumn;
@@ -296,6 +298,36 @@ void FloydSteinbergRow(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, co
     fs.CursorCell += count * Dir;
     fs.CurrentColumn = first + count * Dir;
 }
+
+template <int Dir>
+void FloydSteinbergRowBaseline(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup, const TColor32* source,
+                               uint8_t* indices)
+{
+    FloydSteinbergRow<Dir>(fs, lookup, source, indices);
+}
+
+// The same routine once more for processors with AVX: its three-operand forms of the
+// same vector instructions drop the register copies that SSE2's two-operand forms need,
+// about one instruction in fifteen of the loop.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define TESSELKA_AVX_ROW_ROUTINE 1
+template <int Dir>
+[[gnu::target("avx")]] void FloydSteinbergRowAvx(TFloydSteinbergDitherer& fs, TFastColorLookup& lookup,
+                                                 const TColor32* source, uint8_t* indices)
+{
+    FloydSteinbergRow<Dir>(fs, lookup, source, indices);
+}
+#endif
+
+std::atomic<bool> avxRowRoutineAllowed{true};
+
+#if defined(TESSELKA_AVX_ROW_ROUTINE)
+bool UseAvxRowRoutine()
+{
+    static const bool processorHasAvx = __builtin_cpu_supports("avx");
+    return processorHasAvx && avxRowRoutineAllowed.load(std::memory_order_relaxed);
+}
+#endif
 
 template <class Kind>
 constexpr int RowsOf()
@@ -471,10 +503,19 @@ void TFloydSteinbergDitherer::DitherRow(const TColor32* source, uint8_t* indices
         TDitherEngine::DitherRow(source, indices);
         return;
     }
+#if defined(TESSELKA_AVX_ROW_ROUTINE)
+    if (UseAvxRowRoutine()) {
+        if (ScanDirection == 1)
+            FloydSteinbergRowAvx<1>(*this, *fastLookup_, source, indices);
+        else
+            FloydSteinbergRowAvx<-1>(*this, *fastLookup_, source, indices);
+        return;
+    }
+#endif
     if (ScanDirection == 1)
-        FloydSteinbergRow<1>(*this, *fastLookup_, source, indices);
+        FloydSteinbergRowBaseline<1>(*this, *fastLookup_, source, indices);
     else
-        FloydSteinbergRow<-1>(*this, *fastLookup_, source, indices);
+        FloydSteinbergRowBaseline<-1>(*this, *fastLookup_, source, indices);
 }
 
 T5by3Ditherer::T5by3Ditherer(int32_t lineWidth, TColorLookup* colorLookup, int32_t divisor)
@@ -565,6 +606,11 @@ void TBurkesDitherer::DitherRow(const TColor32* source, uint8_t* indices)
         return;
     }
     RunKernelRow(*this, rows_, CursorCell, *fastLookup_, source, indices);
+}
+
+void AllowAvxRowRoutine(bool allowed)
+{
+    avxRowRoutineAllowed.store(allowed, std::memory_order_relaxed);
 }
 
 std::unique_ptr<TDitherEngine> CreateDitherer(int kind, int32_t lineWidth, TColorLookup* colorLookup)

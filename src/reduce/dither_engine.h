@@ -331,4 +331,9 @@ extern template class T5by3Kind<TJaJuNiDitherer, 48>;
 // outside 0..6.
 std::unique_ptr<TDitherEngine> CreateDitherer(int kind, int32_t lineWidth, TColorLookup* colorLookup);
 
+// Floyd-Steinberg's row routine has a second build for x86-64 processors with AVX, taken
+// when the processor has it. Both give the same indices; tests turn the AVX build off to
+// check the other one on the same machine.
+void AllowAvxRowRoutine(bool allowed);
+
 } // namespace tesselka

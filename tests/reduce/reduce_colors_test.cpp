@@ -94,6 +94,13 @@ TEST(ReduceBitmapColors, EveryKindMatchesThePerPixelPathAndIsRepeatable)
             for (int x = 0; x < first.Width(); ++x)
                 driver.push_back(first.Index(x, y));
         EXPECT_EQ(driver, perPixel) << "kind " << kind;
+        if (kind == DitherFloydSteinberg) {
+            IndexedBitmap baseline;
+            AllowAvxRowRoutine(false);
+            ASSERT_TRUE(ReduceBitmapColors(photo, ReduceCustomPalette, DitherKind(kind), 8, palette, baseline));
+            AllowAvxRowRoutine(true);
+            EXPECT_EQ(first.BmpBytes(), baseline.BmpBytes()) << "without AVX";
+        }
 
         // A smaller picture in between leaves stale indices in the reused buffer.
         ASSERT_TRUE(ReduceBitmapColors(PictureOf(3, {{9, 9, 9}, {250, 0, 0}, {0, 0, 250}}), ReduceCustomPalette,
@@ -123,15 +130,18 @@ TEST(ReduceBitmapColors, NarrowPicturesMatchThePerPixelPath)
         for (int y = 0; y < 40; ++y)
             for (int x = 0; x < width; ++x)
                 strip.SetPixel(x, y, photo.Pixel(100 + x, 3 * y));
-        for (int kind = DitherNearest; kind <= DitherBurkes; ++kind) {
-            IndexedBitmap result;
-            ASSERT_TRUE(ReduceBitmapColors(strip, ReduceCustomPalette, DitherKind(kind), 8, palette, result));
-            TFastColorLookup lookup(palette);
-            std::unique_ptr<TDitherEngine> engine = CreateDitherer(kind, width, &lookup);
-            std::vector<int> perPixel = test::RunVirtual(*engine, strip);
-            std::vector<int> driver(result.Row(0), result.Row(0) + width * 40);
-            EXPECT_EQ(driver, perPixel) << "kind " << kind << ", width " << width;
-        }
+        for (int kind = DitherNearest; kind <= DitherBurkes; ++kind)
+            for (bool avx : {true, false}) {
+                AllowAvxRowRoutine(avx);
+                IndexedBitmap result;
+                ASSERT_TRUE(ReduceBitmapColors(strip, ReduceCustomPalette, DitherKind(kind), 8, palette, result));
+                AllowAvxRowRoutine(true);
+                TFastColorLookup lookup(palette);
+                std::unique_ptr<TDitherEngine> engine = CreateDitherer(kind, width, &lookup);
+                std::vector<int> perPixel = test::RunVirtual(*engine, strip);
+                std::vector<int> driver(result.Row(0), result.Row(0) + width * 40);
+                EXPECT_EQ(driver, perPixel) << "kind " << kind << ", width " << width << (avx ? "" : ", without AVX");
+            }
     }
 }
 
