@@ -166,8 +166,9 @@ private:
 };
 #endif
 
-// The value as it is, but opaque to the optimiser, which would otherwise fold an address
-// computed in two halves back into one index and lengthen the lookup chain by an add.
+// The value as it is, but opaque to the optimiser, which would otherwise fold the row
+// pointers of a lookup back into one address and give each field's load a displacement,
+// a cycle slower on the lookup chain than a load from base + index.
 template <class T>
 inline T Unfolded(T value)
 {
@@ -503,19 +504,12 @@ void TFloydSteinbergDitherer::DitherRow(const TColor32* source, uint8_t* indices
         TDitherEngine::DitherRow(source, indices);
         return;
     }
+    auto* row = ScanDirection == 1 ? FloydSteinbergRowBaseline<1> : FloydSteinbergRowBaseline<-1>;
 #if defined(TESSELKA_AVX_ROW_ROUTINE)
-    if (UseAvxRowRoutine()) {
-        if (ScanDirection == 1)
-            FloydSteinbergRowAvx<1>(*this, *fastLookup_, source, indices);
-        else
-            FloydSteinbergRowAvx<-1>(*this, *fastLookup_, source, indices);
-        return;
-    }
+    if (UseAvxRowRoutine())
+        row = ScanDirection == 1 ? FloydSteinbergRowAvx<1> : FloydSteinbergRowAvx<-1>;
 #endif
-    if (ScanDirection == 1)
-        FloydSteinbergRowBaseline<1>(*this, *fastLookup_, source, indices);
-    else
-        FloydSteinbergRowBaseline<-1>(*this, *fastLookup_, source, indices);
+    row(*this, *fastLookup_, source, indices);
 }
 
 T5by3Ditherer::T5by3Ditherer(int32_t lineWidth, TColorLookup* colorLookup, int32_t divisor)
